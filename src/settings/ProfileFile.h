@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+#include <vector>
+
+// A write to a settings file that the system refused; the message is
+// "Unable to write to <full path>".
+class TProfileWriteError : public std::runtime_error {
+ public:
+  explicit TProfileWriteError(const QString& path);
+  QString Path;
+};
+
+// An INI ("profile") file held in memory. Section and key names match without
+// regard to case; every line this class does not rewrite stays byte for byte.
+// Save writes a temporary file beside the target and renames it over.
+class TProfileFile {
+ public:
+  explicit TProfileFile(QString path);  // reads the file when it exists
+
+  QString ReadString(const QString& section, const QString& key, const QString& def) const;
+  // Decimal or 0x/0X hexadecimal; def when missing or not parsable.
+  int32_t ReadInteger(const QString& section, const QString& key, int32_t def) const;
+  bool ReadBool(const QString& section, const QString& key, bool def) const;
+
+  // Replace in place, or append to the section (created at the end when
+  // missing). Throws std::invalid_argument for a name holding "]", "=" at
+  // the start, or a line break, and for a value holding a line break.
+  void WriteString(const QString& section, const QString& key, const QString& value);
+  void WriteInteger(const QString& section, const QString& key, int32_t value);
+  void WriteBool(const QString& section, const QString& key, bool value);
+
+  // Writes the whole file; throws TProfileWriteError when refused.
+  void Save() const;
+
+  const QString& Path() const { return path_; }
+
+ private:
+  struct Line {
+    QByteArray Raw;  // without its line ending
+    QByteArray Ending;
+  };
+  int FindSection(const QString& section) const;
+  int FindKey(int sectionLine, const QString& key) const;
+  int SectionEnd(int sectionLine) const;
+
+  QString path_;
+  std::vector<Line> lines_;
+  QByteArray defaultEnding_ = "\n";
+};

@@ -1,0 +1,60 @@
+#include "settings/SharedRoutines.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QWidget>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+QString FormatTwoDigits(int n) {
+  return n > 9 ? QString::number(n) : QStringLiteral("0%1").arg(n);
+}
+
+QString WithTrailingBackslash(const QString& folder) {
+  if (folder.isEmpty() || folder.endsWith(QDir::separator()) || folder.endsWith('/')) return folder;
+  return folder + QDir::separator();
+}
+
+bool IsFileInUse(const QString& path) {
+  const QByteArray native = QFile::encodeName(path);
+  struct stat info {};
+  if (::stat(native.constData(), &info) != 0) return false;
+  const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return true;
+  // Linux has no share modes; an advisory lock held elsewhere is the closest.
+  bool inUse = false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    inUse = errno == EWOULDBLOCK;
+  } else {
+    ::flock(fd, LOCK_UN);
+  }
+  ::close(fd);
+  return inUse;
+}
+
+void WaitMilliseconds(int ms) {
+  if (ms < 1) return;
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+  }
+}
+
+int64_t GetFileSizeOrMinusOne(const QString& path) {
+  if (path.isEmpty()) return -1;
+  const QFileInfo info(QDir::current().absoluteFilePath(path));
+  if (!info.exists()) return -1;
+  return info.size();
+}
+
+void ApplySkin(QWidget* window, int skinIndex) {
+  if (!window) return;
+  // The looks themselves arrive with the skins; remember the choice so a
+  // window created now picks it up then.
+  window->setProperty("twSkinIndex", skinIndex);
+}
