@@ -6,9 +6,13 @@ function(tw_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT _sources)
+    return()  # a folder whose first sources have not landed yet
+  endif()
   add_library(${name} STATIC ${_sources} ${_headers})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  tw_sanitize(${name})
 endfunction()
 
 # tw_sanitize(<target>): ASan and UBSan on a target when TW_SANITIZE is on.
