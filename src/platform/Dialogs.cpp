@@ -13,31 +13,50 @@ class TQtDialogs final : public TDialogSeam {
     box.setWindowTitle(kAppCaption);
     box.setText(text);
     switch (icon) {
-      case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-      case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-      case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-      case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+      case TMsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+      case TMsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case TMsgIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case TMsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     switch (buttons) {
-      case TMsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-      case TMsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-      case TMsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+      case TMsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+      case TMsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+      case TMsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
       case TMsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
     switch (box.exec()) {
-      case QMessageBox::Yes: return TMsgResult::Yes;
-      case QMessageBox::No: return TMsgResult::No;
-      case QMessageBox::Ok: return TMsgResult::Ok;
-      default: return TMsgResult::Cancel;
+      case QMessageBox::Yes:
+        return TMsgResult::Yes;
+      case QMessageBox::No:
+        return TMsgResult::No;
+      case QMessageBox::Ok:
+        return TMsgResult::Ok;
+      default:
+        return TMsgResult::Cancel;
     }
   }
 
   QStringList OpenFiles(QWidget* parent, const TFileDialogRequest& request) override {
     QFileDialog dialog(parent, kAppCaption, request.InitialDir, QtFilterFromPipes(request.Filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
     if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();

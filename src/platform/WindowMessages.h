@@ -12,8 +12,8 @@ class QObject;
 // custom QEvent posted (or sent) to the receiving window; Qt deletes a
 // delivered event, and with it the TProcessInfo it carries.
 
-inline constexpr int WM_RIP_ERROR = 0x465;      // lParam 1: extract failed, 2: TOC unreadable
-inline constexpr int WM_PROCESS_INFO = 0x466;   // carries a TProcessInfo
+inline constexpr int WM_RIP_ERROR = 0x465;        // lParam 1: extract failed, 2: TOC unreadable
+inline constexpr int WM_PROCESS_INFO = 0x466;     // carries a TProcessInfo
 inline constexpr int WM_QUERY_CDDB_DONE = 0x469;  // freedb thread to its progress window
 
 // Progress or the end of a job step (codes 999, 1000, 2000, 3000, 4000, 5000).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <stdexcept>
@@ -38,16 +39,26 @@ class TProfileFile {
 
   const QString& Path() const { return path_; }
 
- private:
+ public:
+  enum class Kind { Other, Section, Key };
   struct Line {
     QByteArray Raw;  // without its line ending
     QByteArray Ending;
+    Kind LineKind = Kind::Other;
+    QString Name;  // section or key name, lower case
   };
+
+ private:
+  void Classify(size_t index);
+  void Insert(size_t index, Line line);
   int FindSection(const QString& section) const;
   int FindKey(int sectionLine, const QString& key) const;
   int SectionEnd(int sectionLine) const;
 
   QString path_;
   std::vector<Line> lines_;
+  // First line of each section by lower-case name; rebuilt after inserts.
+  mutable QHash<QString, int> sections_;
+  mutable bool sectionsValid_ = false;
   QByteArray defaultEnding_ = "\n";
 };

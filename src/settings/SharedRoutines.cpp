@@ -5,15 +5,13 @@
 #include <QFileInfo>
 #include <QWidget>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
-QString FormatTwoDigits(int n) {
-  return n > 9 ? QString::number(n) : QStringLiteral("0%1").arg(n);
-}
+QString FormatTwoDigits(int n) { return n > 9 ? QString::number(n) : QStringLiteral("0%1").arg(n); }
 
 QString WithTrailingBackslash(const QString& folder) {
   if (folder.isEmpty() || folder.endsWith(QDir::separator()) || folder.endsWith('/')) return folder;

@@ -1,7 +1,7 @@
 // Test main shared by every test executable: one QApplication on the
 // offscreen platform, so widget tests run without a display.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
