@@ -1,0 +1,4 @@
+# Numeric routines, sample converters and Ogg Vorbis.
+tw_test(procs_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProcsTest.cpp
+  DEPS tw_acs)
