@@ -2,3 +2,6 @@
 tw_test(procs_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProcsTest.cpp
   DEPS tw_acs)
+tw_test(converter_filter_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterRateFilterTest.cpp
+  DEPS tw_acs)
