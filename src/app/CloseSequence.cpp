@@ -1,0 +1,42 @@
+#include "app/CloseSequence.h"
+
+#include "platform/Dialogs.h"
+#include "platform/ProgramFolder.h"
+#include "settings/CDInfo.h"
+#include "settings/OptionsSetting.h"
+#include "settings/SharedRoutines.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+void RunCloseSequence(const TCloseInput& input) {
+  TCDInfo& info = OptionsSetting.CDInfo;
+  // The record has room for kMaxTitles titles; a longer list keeps its head.
+  const int count = std::min<int>(input.Titles.size(), kMaxTitles);
+  info.TrackNumber = count;
+  for (int k = 0; k < count; ++k) info.Tracks[k + 1] = input.Titles[k];
+
+  SaveDiscInfo(input.DiscKey);
+
+  if (!CloseCD(input.CDHandle))
+    ShowMessage(input.Owner, "Error while closing CD handle!", TMsgIcon::Error);
+
+  if (input.Playing && input.StopPlayer) {
+    try {
+      input.StopPlayer();
+    } catch (...) {
+      // The program is ending; a player that will not stop changes nothing.
+    }
+  }
+
+  SaveSettings();
+}
+
+bool RenameAspiLayerIfNeeded() {
+  const QString folder = ProgramFolder();
+  const QString spare = folder + "DovaRuvo.dll";
+  const QString layer = folder + "wnaspi32.dll";
+  if (!QFile::exists(spare) || QFile::exists(layer)) return false;
+  return QFile::rename(spare, layer);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+
+// The job kinds the job runner knows.
+enum TJobKind : uint8_t {
+  kJobRipTracks = 1,
+  kJobWavToMp3 = 2,
+  kJobMp3ToWav = 3,
+  kJobRecorderMp3 = 4,
+  kJobWavToOgg = 5,
+  kJobWavToWma = 6,
+};
+
+// What a command hands to the job runner. For kind 1 each item is the
+// two-digit track position directly followed by the title; otherwise each
+// item is a file path. The runner copies the list.
+struct TJobRequest {
+  QWidget* Owner = nullptr;
+  uint8_t JobKind = 0;
+  int32_t CDHandle = 0;  // 0 when the job reads no CD
+  QStringList List;
+};
+
+// Opens the job runner modally for the request and returns when it has
+// closed. Main thread only. Every command that starts jobs comes through here.
+void OpenJobRunner(const TJobRequest& request);
+
+// Replaces what OpenJobRunner does (tests watch the requests). An empty
+// function restores the default.
+using TJobRunnerHook = std::function<void(const TJobRequest&)>;
+void SetJobRunnerHook(TJobRunnerHook hook);

@@ -1,0 +1,268 @@
+#include "app/MainForm.h"
+
+#include "app/AppErrors.h"
+#include "app/CloseSequence.h"
+#include "app/ConversionCommand.h"
+#include "app/EditTrackName.h"
+#include "app/ExtractCommand.h"
+#include "app/JobLauncher.h"
+#include "app/TrackListView.h"
+#include "cd/MediaWatcher.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "settings/OptionsSetting.h"
+#include "settings/SharedRoutines.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+  LoadSettings();
+
+  setWindowTitle("Trackwell");
+  actions_ = CreateMainActions(this);
+
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  // The list and the status bar keep 10 pixels from the sides and the
+  // bottom; the list starts right under the tool bar.
+  layout->setContentsMargins(10, 0, 10, 10);
+  layout->setSpacing(0);
+  lvTracks = new TTrackListView(client);
+  lvTracks->setObjectName("lvTracks");
+  lvTracks->setContextMenuPolicy(Qt::CustomContextMenu);
+  layout->addWidget(lvTracks, 1);
+  StatusBar1 = new QStatusBar(client);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  statusPanel_ = new QLabel(StatusBar1);
+  StatusBar1->addWidget(statusPanel_, 1);
+  layout->addWidget(StatusBar1);
+  setCentralWidget(client);
+
+  resize(553, 460);
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+
+  ApplySkin(this, OptionsSetting.SkinIndex);
+  CheckCurrentSkin();
+
+  // TODO: create the MP3 and WMA encoder runners here once the encoders
+  // library provides them.
+
+  watcher_ = new TMediaWatcher(&drive_, this);
+  connect(watcher_, &TMediaWatcher::Arrived, this, [this] { LoadTrackList(); });
+  connect(watcher_, &TMediaWatcher::Removed, this, [this] {
+    drive_.ClearRows();
+    lvTracks->ClearRows();
+  });
+
+  ConnectActions();
+  UpdateActions();
+}
+
+TMainForm::~TMainForm() {
+  // TODO: free the MP3 and WMA encoder runners here once they exist.
+}
+
+QString TMainForm::StatusText() const { return statusPanel_->text(); }
+
+void TMainForm::SetStatusText(const QString& text) { statusPanel_->setText(text); }
+
+void TMainForm::ConnectActions() {
+  const TMainActions& a = actions_;
+  // Every handler runs guarded: an error it raises is shown, and the program
+  // goes on.
+  auto on = [this](QAction* action, auto handler) {
+    connect(action, &QAction::triggered, this, [this, handler] { RunGuarded(this, handler); });
+  };
+  on(a.Extract, [this] { ExtractExecute(); });
+  on(a.SelectAll, [this] { SelectAllExecute(); });
+  on(a.SelectNone, [this] { SelectNoneExecute(); });
+  on(a.Exit, [this] { close(); });
+  on(a.WavToMp3, [this] { ConversionExecute(kJobWavToMp3); });
+  on(a.Mp3ToWav, [this] { ConversionExecute(kJobMp3ToWav); });
+  on(a.WavToOgg, [this] { ConversionExecute(kJobWavToOgg); });
+  on(a.WavToWma, [this] { ConversionExecute(kJobWavToWma); });
+  on(a.RenameTitle, [this] { RenameTitleExecute(); });
+  on(a.Refresh, [this] { RefreshExecute(); });
+  on(a.HomePage, [this] { HomePageExecute(); });
+  on(a.Stop, [this] { StopExecute(); });
+  for (QAction* item : a.SkinItems) {
+    const int index = item->data().toInt();
+    on(item, [this, index] { SkinItemClick(index); });
+  }
+  // "Change &Skin" marks the current skin each time the submenu opens.
+  connect(a.ChangeSkin, &QMenu::aboutToShow, this, [this] { CheckCurrentSkin(); });
+
+  // Not wired yet, their windows come later: Options, Record, ID3 Tag Edit,
+  // Query Freedb, WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
+  // Volume Control, Clear History, Help, Tip of the Day, About, Open output
+  // directory.
+
+  connect(lvTracks, &TTrackListView::RowsChanged, this, [this] { UpdateActions(); });
+  connect(lvTracks, &QTreeWidget::itemDoubleClicked, this, [this] {
+    if (lvTracks->SelectedRow() >= 0) RunGuarded(this, [this] { RenameTitleExecute(); });
+  });
+  connect(lvTracks, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    actions_.PopupMenu->popup(lvTracks->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TMainForm::UpdateActions() {
+  const TMainActions& a = actions_;
+  const bool selected = lvTracks->SelectedRow() >= 0;
+  a.Extract->setEnabled(lvTracks->AnyChecked());
+  a.Play->setEnabled(selected);
+  a.Pause->setEnabled(playing_ && !paused_);
+  a.Stop->setEnabled(playing_);
+  a.RenameTitle->setEnabled(selected);
+  a.QueryFreedb->setEnabled(lvTracks->RowCount() > 0);
+}
+
+void TMainForm::CheckCurrentSkin() {
+  const int index = OptionsSetting.SkinIndex;
+  for (QAction* item : actions_.SkinItems) item->setChecked(item->data().toInt() == index);
+}
+
+void TMainForm::LoadTrackList() {
+  drive_.LoadTrackList();
+  if (drive_.CDHandle() == 0) return;
+  lvTracks->SetRows(drive_.Rows());
+  SetStatusText(drive_.StatusText());
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+  // Activation follows once the window is up and the event loop runs.
+  QTimer::singleShot(0, this, [this] { RunGuarded(this, [this] { FormActivate(); }); });
+}
+
+void TMainForm::FormShow() {
+  try {
+    if (drive_.CDHandle() == 0) {
+      drive_.OpenDrive(0);
+      SetStatusText(drive_.StatusText());
+    }
+    if (drive_.CDHandle() != 0) {
+      if (drive_.HasAudioCD())
+        LoadTrackList();
+      else
+        noAudioCD_ = true;
+      driveText_ = StatusText();
+    }
+  } catch (...) {
+    // The window shows whatever the drive could tell.
+  }
+  watcher_->Start();
+}
+
+void TMainForm::FormActivate() {
+  if (drive_.CDHandle() == 0) {
+    if (RenameAspiLayerIfNeeded()) {
+      ShowMessage(this, "Configuration finished. Please exit the software and run again!",
+                  TMsgIcon::Error);
+      return;
+    }
+    // The no-device hint opens here once it exists.
+  }
+  if (noAudioCD_)
+    ShowMessage(this, "Please check if have Audio CD in your CD device.", TMsgIcon::Error);
+  SelectAllExecute();
+  // The tip of the day opens here when IsShowTips, once it exists.
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  CloseQuery();
+  closed_ = true;
+  watcher_->Stop();
+  try {
+    FormClose();
+  } catch (const std::exception& error) {
+    // A refused write ends the sequence; the window still closes so the
+    // user is never held in a program that cannot save.
+    ShowApplicationError(this, error);
+  }
+  event->accept();
+}
+
+void TMainForm::CloseQuery() {
+  // TODO: stop the MP3 and WMA encoder runners when busy, once they exist.
+}
+
+void TMainForm::FormClose() {
+  TCloseInput input;
+  input.Owner = this;
+  input.Titles = lvTracks->Titles();
+  input.DiscKey = drive_.CurrentDiscKey();
+  input.CDHandle = drive_.CDHandle();
+  input.Playing = playing_;
+  input.StopPlayer = [this] { StopExecute(); };
+  RunCloseSequence(input);
+}
+
+void TMainForm::ExtractExecute() {
+  TExtractInput input;
+  input.Owner = this;
+  input.CDHandle = drive_.CDHandle();
+  input.Rows = lvTracks->Choices();
+  input.IsPlaying = [this] { return actions_.Stop->isEnabled(); };
+  input.StopPlayback = [this] { StopExecute(); };
+  ExecuteExtract(input);
+}
+
+void TMainForm::SelectAllExecute() { lvTracks->SetAllChecked(true); }
+
+void TMainForm::SelectNoneExecute() { lvTracks->SetAllChecked(false); }
+
+void TMainForm::RenameTitleExecute() {
+  const int row = lvTracks->SelectedRow();
+  if (row < 0) return;
+  QString title = lvTracks->Title(row);
+  if (EditTrackTitle(this, &title)) lvTracks->SetTitle(row, title);
+}
+
+void TMainForm::ConversionExecute(uint8_t jobKind) { ExecuteConversion(this, jobKind); }
+
+void TMainForm::RefreshExecute() {
+  if (drive_.HasAudioCD()) {
+    LoadTrackList();
+    SelectAllExecute();
+  } else {
+    ShowMessage(this, "Please check if have Audio CD in your CD device.", TMsgIcon::Error);
+  }
+}
+
+void TMainForm::HomePageExecute() { ShellOpen(kHomePageUrl); }
+
+void TMainForm::SkinItemClick(int skinIndex) {
+  ApplySkin(this, skinIndex);
+  OptionsSetting.SkinIndex = skinIndex;
+  CheckCurrentSkin();
+}
+
+void TMainForm::StopExecute() {
+  // CD playback arrives with the player; until then stopping only resets
+  // the state and the status text.
+  playing_ = false;
+  paused_ = false;
+  SetStatusText(driveText_);
+  UpdateActions();
+}
