@@ -1,0 +1,120 @@
+#include "platform/CdDisc.h"
+
+#include "platform/CdDriveLibrary.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+
+#include <mutex>
+
+namespace {
+void SilentLog(cdio_log_level_t, const char*) {}
+}  // namespace
+
+void QuietCdioLogging() {
+  static std::once_flag once;
+  std::call_once(once, [] { cdio_log_set_handler(SilentLog); });
+}
+
+QString ImageBinPath(const QString& cuePath) {
+  const QFileInfo cue(cuePath);
+  return cue.path() + '/' + cue.completeBaseName() + ".bin";
+}
+
+QString ImageSignature(const QString& cuePath) {
+  const QFileInfo cue(cuePath);
+  const QFileInfo bin(ImageBinPath(cuePath));
+  if (!cue.isFile() || !bin.isFile()) return {};
+  auto part = [](const QFileInfo& f) {
+    return QString::number(f.size()) + ':' + QString::number(f.lastModified().toMSecsSinceEpoch());
+  };
+  return part(cue) + '/' + part(bin);
+}
+
+bool IsConsistentLayout(const TCdLayout& layout) {
+  if (layout.FirstTrack < 1 || layout.LastTrack > 99 || layout.LastTrack < layout.FirstTrack)
+    return false;
+  if (static_cast<int>(layout.Tracks.size()) != layout.LastTrack - layout.FirstTrack + 1)
+    return false;
+  int64_t previous = -1;
+  for (const TCdTrackInfo& track : layout.Tracks) {
+    if (track.StartLsn <= previous) return false;
+    previous = track.StartLsn;
+  }
+  return layout.LeadOutLsn > previous;
+}
+
+void TCdDisc::CdIoDeleter::operator()(void* p) const {
+  if (p) cdio_destroy(static_cast<CdIo_t*>(p));
+}
+
+std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int32_t* error) {
+  QuietCdioLogging();
+  *error = kCdErrNoMedia;
+  const QByteArray path = QFile::encodeName(source);
+  int64_t binSectors = -1;
+  if (isImage) {
+    // libcdio reads the .bin named after the .cue whatever the FILE line says.
+    const QFileInfo bin(ImageBinPath(source));
+    if (!QFileInfo(source).isFile() || !bin.isFile()) return nullptr;
+    binSectors = bin.size() / kRawSectorBytes;
+  }
+  CdIo_t* p =
+      isImage ? cdio_open_cue(path.constData()) : cdio_open(path.constData(), DRIVER_DEVICE);
+  if (!p) return nullptr;
+  std::unique_ptr<TCdDisc> disc(new TCdDisc);
+  disc->cdio_.reset(p);
+  disc->source_ = source;
+  disc->isImage_ = isImage;
+
+  const track_t first = cdio_get_first_track_num(p);
+  const track_t count = cdio_get_num_tracks(p);
+  if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) return nullptr;
+  *error = kCdErrBadToc;
+  TCdLayout& layout = disc->layout_;
+  layout.FirstTrack = first;
+  layout.LastTrack = first + count - 1;
+  if (layout.LastTrack > 99) return nullptr;
+  for (int t = layout.FirstTrack; t <= layout.LastTrack; ++t) {
+    const lsn_t lsn = cdio_get_track_lsn(p, static_cast<track_t>(t));
+    if (lsn == CDIO_INVALID_LSN) return nullptr;
+    layout.Tracks.push_back(
+        {t, lsn, cdio_get_track_format(p, static_cast<track_t>(t)) == TRACK_FORMAT_AUDIO});
+  }
+  const lsn_t leadOut = cdio_get_track_lsn(p, CDIO_CDROM_LEADOUT_TRACK);
+  if (leadOut == CDIO_INVALID_LSN) return nullptr;
+  layout.LeadOutLsn = leadOut;
+  if (!IsConsistentLayout(layout)) return nullptr;
+  disc->readableEnd_ = layout.LeadOutLsn;
+  if (binSectors >= 0 && binSectors < disc->readableEnd_) disc->readableEnd_ = binSectors;
+  *error = kCdOk;
+  return disc;
+}
+
+TCdDisc::~TCdDisc() = default;
+
+bool TCdDisc::HasAudioTrack() const {
+  for (const TCdTrackInfo& track : layout_.Tracks)
+    if (track.IsAudio) return true;
+  return false;
+}
+
+bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) {
+  // libcdio may report success for a read past the end and leave the buffer
+  // as it was, so the range is checked here.
+  if (count < 1 || lsn < 0 || lsn + count > readableEnd_) {
+    *error = kCdErrOutOfRange;
+    return false;
+  }
+  auto* p = static_cast<CdIo_t*>(cdio_.get());
+  if (cdio_read_audio_sectors(p, out, static_cast<lsn_t>(lsn), static_cast<uint32_t>(count)) !=
+      DRIVER_OP_SUCCESS) {
+    *error = kCdErrReadFailed;
+    return false;
+  }
+  *error = kCdOk;
+  return true;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// One opened disc (a drive's medium or a .cue image) over libcdio, with its
+// table of contents checked once at open. Not thread-safe; the drive
+// library serialises the calls on one handle.
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct TCdTrackInfo {
+  int Number = 0;
+  int64_t StartLsn = 0;  // sector 0 = 00:02:00 absolute
+  bool IsAudio = true;
+};
+
+struct TCdLayout {
+  int FirstTrack = 0;
+  int LastTrack = 0;
+  std::vector<TCdTrackInfo> Tracks;  // FirstTrack..LastTrack
+  int64_t LeadOutLsn = 0;
+};
+
+// Installs a silent libcdio log handler once per process.
+void QuietCdioLogging();
+
+// For an image, the .bin libcdio reads: the .cue's base name with ".bin".
+QString ImageBinPath(const QString& cuePath);
+
+// Size and modification time of the image's .cue and .bin; empty when
+// either is missing. Cheap: two stats.
+QString ImageSignature(const QString& cuePath);
+
+class TCdDisc {
+ public:
+  // Opens the source (a device path, or a .cue when isImage) and reads its
+  // table of contents. Null with *error set (TCdLibError) when there is no
+  // readable disc or the table is inconsistent.
+  static std::unique_ptr<TCdDisc> Open(const QString& source, bool isImage, int32_t* error);
+  ~TCdDisc();
+  TCdDisc(const TCdDisc&) = delete;
+  TCdDisc& operator=(const TCdDisc&) = delete;
+
+  const TCdLayout& Layout() const { return layout_; }
+  bool HasAudioTrack() const;
+  // Sectors 0 .. ReadableEnd() - 1 can be read: the lead-out, or less when
+  // an image's .bin is shorter.
+  int64_t ReadableEnd() const { return readableEnd_; }
+
+  // Reads count raw 2352-byte sectors from lsn into out (room for
+  // count * 2352 bytes). The range is checked first.
+  bool ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error);
+
+ private:
+  TCdDisc() = default;
+  struct CdIoDeleter {
+    void operator()(void* p) const;
+  };
+  std::unique_ptr<void, CdIoDeleter> cdio_;
+  QString source_;
+  bool isImage_ = false;
+  TCdLayout layout_;
+  int64_t readableEnd_ = 0;
+};
+
+// Checks a table of contents: tracks 1..99 in order, ascending starts from
+// sector 0 on, a lead-out after the last start.
+bool IsConsistentLayout(const TCdLayout& layout);

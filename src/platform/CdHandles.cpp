@@ -1,0 +1,65 @@
+#include "platform/CdHandles.h"
+
+#include "platform/CdDriveLibrary.h"
+
+#include <array>
+#include <atomic>
+
+namespace {
+std::mutex tableMutex;
+std::array<std::shared_ptr<TCdHandleSlot>, kMaxCDHandles> table;
+std::atomic<int32_t> lastError{kCdOk};
+}  // namespace
+
+TCdDisc* TCdHandleSlot::CurrentDisc(bool reopen, int32_t* error) {
+  if (Drive.IsImage) {
+    const QString signature = ImageSignature(Drive.Source);
+    if (signature.isEmpty()) {
+      Disc.reset();
+      *error = kCdErrNoMedia;
+      return nullptr;
+    }
+    if (signature != ImageSignatureAtOpen) reopen = true;
+    ImageSignatureAtOpen = signature;
+  }
+  if (reopen || !Disc) {
+    Disc.reset();
+    Disc = TCdDisc::Open(Drive.Source, Drive.IsImage, error);
+    if (!Disc) return nullptr;
+  }
+  *error = kCdOk;
+  return Disc.get();
+}
+
+std::shared_ptr<TCdHandleSlot> FindCdHandle(int32_t handle) {
+  if (handle < 1 || handle > kMaxCDHandles) return nullptr;
+  std::lock_guard lock(tableMutex);
+  return table[handle - 1];
+}
+
+int32_t AddCdHandle(const TCdDriveInfo& drive) {
+  std::lock_guard lock(tableMutex);
+  for (int i = 0; i < kMaxCDHandles; ++i) {
+    if (table[i]) continue;
+    auto slot = std::make_shared<TCdHandleSlot>();
+    slot->Drive = drive;
+    table[i] = std::move(slot);
+    return i + 1;
+  }
+  return 0;
+}
+
+bool RemoveCdHandle(int32_t handle) {
+  if (handle < 1 || handle > kMaxCDHandles) return false;
+  std::shared_ptr<TCdHandleSlot> slot;
+  {
+    std::lock_guard lock(tableMutex);
+    slot = std::move(table[handle - 1]);
+  }
+  if (!slot) return false;
+  // A read still running on another thread keeps the slot alive until done.
+  return true;
+}
+
+void SetCdLastError(int32_t code) { lastError = code; }
+int32_t CdLastError() { return lastError; }
