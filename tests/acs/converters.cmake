@@ -5,3 +5,7 @@ tw_test(procs_test
 tw_test(converter_filter_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterRateFilterTest.cpp
   DEPS tw_acs)
+tw_test(converter_components_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterComponentsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
+  DEPS tw_acs)

@@ -1,0 +1,53 @@
+#include "acs/ACSConverters.h"
+
+#include <cstring>
+
+TRateConverter::TRateConverter(QObject* owner) : TACSBlockConverter(owner) {}
+
+int TRateConverter::GetChannels() { return RequireInput()->Channels(); }
+
+void TRateConverter::SetKernelWidth(int32_t width) {
+  if (width > 1 && !FBusy) FKernelWidth = width;
+}
+
+void TRateConverter::SetOutSampleRate(int32_t rate) {
+  if (rate > 0 && !FBusy) FOutSampleRate = rate;
+}
+
+void TRateConverter::Init() {
+  TACSInput* input = RequireInput();
+  // The filter works on 16-bit samples; 8-bit data goes through a
+  // TSampleConverter first.
+  if (input->BitsPerSample() != 16) throw EACSException("Only 16-bit input can be resampled");
+  channels_ = input->Channels();
+  if (channels_ != 1 && channels_ != 2)
+    throw EACSException("Only mono or stereo input can be resampled");
+  const int32_t inRate = input->SampleRate();
+  if (inRate <= 0) throw EACSException("The input sample rate is not valid");
+
+  const float ratio = static_cast<float>(FOutSampleRate) / static_cast<float>(inRate);
+  StartBlocks(RateConverterBlockSize(ratio));
+  SizeFromInput(ratio);
+  filter_.Setup(inRate, FOutSampleRate, channels_, FKernelWidth, FFilterWindow);
+}
+
+void TRateConverter::Flush() {
+  samples_ = {};
+  converted_ = {};
+  InBuffer = {};
+  OutBuffer = {};
+  TACSBlockConverter::Flush();
+}
+
+size_t TRateConverter::ConvertBlock(const uint8_t* in, size_t bytes) {
+  const size_t frameBytes = 2 * static_cast<size_t>(channels_);
+  const size_t frames = bytes / frameBytes;
+  samples_.resize(frames * channels_);
+  std::memcpy(samples_.data(), in, frames * frameBytes);
+  converted_.clear();
+  filter_.Process(samples_.data(), frames, converted_);
+  const size_t outBytes = converted_.size() * 2;
+  OutBuffer.resize(outBytes);
+  std::memcpy(OutBuffer.data(), converted_.data(), outBytes);
+  return outBytes;
+}
