@@ -1,0 +1,36 @@
+#pragma once
+
+#include "encoders/ChildProcessRunner.h"
+
+// Encodes WAV to MP3 (Encode true) or decodes MP3 to WAV (Encode false)
+// with lame, posting progress (Code 1..100) and one end-of-job message
+// (Code 2000; Status 0 declined, 1 output in use, 2 the child has exited)
+// to NotifyWindow. lame is looked for in the program folder, then on PATH.
+class TMp3EncodeProcess final : public TChildProcessRunner {
+ public:
+  // Text: "lame.exe ..." with the quoted paths, as shown to people; the
+  // arguments start with program and add --nohist, which keeps lame's
+  // bit-rate histogram (terminal escapes) out of the piped output.
+  TCommandLine BuildCommandLine(const QString& program) override;
+
+  void ParseOutput(const QByteArray& chunk) override;
+  // lame's progress table: "(nn%)" after the frame counter, the CPU time
+  // used and estimated at columns 21 and 30.
+  void ParseEncodeOutput(const QByteArray& chunk);
+  // lame --decode: "Frame#  nnnn/total" records.
+  void ParseDecodeOutput(const QByteArray& chunk);
+
+ protected:
+  bool AsksBeforeOverwrite() const override { return JobKind != 1 && JobKind != 4; }
+  void EndOfJob(int32_t status, const QString& elapsed = QString()) override;
+  QString LocateProgram() override;
+
+ private:
+  // lame echoes the paths it was given; a marker ("%", "#") inside such a
+  // line belongs to a file name, not to the progress.
+  bool EchoesAPath(const QString& line, QChar marker) const;
+  void PostProgress(int percent, const QString& elapsed, const QString& estimated);
+};
+
+// The process-wide MP3 runner; the main window creates and frees it.
+extern TMp3EncodeProcess* Mp3EncodeProcess;
