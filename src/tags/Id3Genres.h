@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// The program's genre list: 148 names in display order, each with its ID3v1
+// genre number. Positions 1..148 of every genre combo box are these names;
+// position 0 is the empty entry meaning "no genre".
+
+inline constexpr int kGenreCount = 148;
+inline constexpr uint8_t kNoGenre = 255;
+
+// The ID3 number of the name at that list position; 0 and positions above
+// 148 give 255 (no genre).
+uint8_t GenreToByte(uint8_t position);
+
+// The list position of that ID3 number's name; numbers above 147 give 0.
+uint8_t ByteToGenre(uint8_t genre);
+
+// The name's index in the 148-name table counted from 0, or -1 when absent.
+// Exact, case-sensitive comparison.
+int GenreIndexOfName(const QString& name);
+
+// The 148 names in list order (without the empty entry).
+const QStringList& GenreNames();
