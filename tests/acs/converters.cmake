@@ -9,3 +9,7 @@ tw_test(converter_components_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterComponentsTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
   DEPS tw_acs)
+tw_test(vorbis_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/VorbisTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
+  DEPS tw_acs)
