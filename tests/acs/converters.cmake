@@ -13,3 +13,7 @@ tw_test(vorbis_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/VorbisTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
   DEPS tw_acs)
+tw_test(converter_wave_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterWaveChainTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
+  DEPS tw_acs)
