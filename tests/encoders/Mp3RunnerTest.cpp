@@ -176,6 +176,11 @@ TEST_F(Mp3Runner, StopKillsTheChildPostsNothingAndLeavesNoHalfFile) {
   runner_.Start();
   const pid_t child = runner_.Child.ProcessId;
   ASSERT_GT(child, 0);
+  // Stop in the middle, once lame has begun writing.
+  ASSERT_TRUE(sink_.WaitFor([&] { return !sink_.Snapshot().empty(); }, 30000));
+  ASSERT_TRUE(QFileInfo::exists(mp3));
+  ASSERT_TRUE(sink_.WithCode(2000).empty());
+  sink_.Clear();
   runner_.Stop(0);
   EXPECT_FALSE(runner_.Active);
   EXPECT_EQ(runner_.Child.ProcessId, 0);

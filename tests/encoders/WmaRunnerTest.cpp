@@ -106,6 +106,53 @@ TEST_F(WmaRunner, AfterAnErrorTheNextJobRunsCleanOnTheSameRunner) {
   EXPECT_EQ(sink_.WithCode(5000)[0].Status, 2);
 }
 
+// Like the job runner: starts the next job from inside the end-of-job message.
+class TChainingWindow : public QObject {
+ public:
+  TChainingWindow(TWMAEncodeProcess& runner, QStringList sources, QString folder)
+      : runner_(runner), sources_(std::move(sources)), folder_(std::move(folder)) {}
+  bool event(QEvent* e) override {
+    if (e->type() != TWindowMessage::TypeFor(WM_PROCESS_INFO)) return QObject::event(e);
+    const TProcessInfo* info = static_cast<TWindowMessage*>(e)->Info();
+    if (info->Code != 5000) return true;
+    Statuses.push_back(info->Status);
+    if (++next_ < sources_.size()) StartJob();
+    return true;
+  }
+  void StartJob() {
+    runner_.Active = true;
+    runner_.SourceFile = sources_[next_];
+    runner_.DestFile = folder_ + QStringLiteral("/out%1.wma").arg(next_);
+    runner_.NotifyWindow = this;
+    runner_.Encode = true;
+    runner_.JobKind = 6;
+    runner_.Start();
+  }
+  std::vector<int> Statuses;
+
+ private:
+  TWMAEncodeProcess& runner_;
+  QStringList sources_;
+  QString folder_;
+  qsizetype next_ = 0;
+};
+
+TEST_F(WmaRunner, JobsStartedFromTheEndMessageEachEndOnce) {
+  InstallWmaUtility();
+  const QString good = Path("good.wav");
+  ASSERT_TRUE(WriteSineWav(good, 44100, 2, 0.5));
+  TChainingWindow window(runner_, {Path("missing.wav"), good, Path("missing2.wav"), good},
+                         dir_.path());
+  window.StartJob();
+  ASSERT_TRUE(PumpEventsUntil([&] { return window.Statuses.size() >= 4; }, 30000));
+  ASSERT_TRUE(runner_.WaitForMonitors(5000));
+  PumpEventsUntil([] { return false; }, 200);
+  EXPECT_EQ(window.Statuses, (std::vector<int>{8, 2, 8, 2}));
+  EXPECT_FALSE(QFileInfo::exists(Path("out0.wma")));
+  EXPECT_TRUE(QFileInfo::exists(Path("out1.wma")));
+  EXPECT_TRUE(QFileInfo::exists(Path("out3.wma")));
+}
+
 TEST_F(WmaRunner, MissingUtilityIsReportedAndEndsWithStatusZero) {
   const QByteArray path = qgetenv("PATH");
   qputenv("PATH", QFile::encodeName(Path("empty")));

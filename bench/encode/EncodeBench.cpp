@@ -1,0 +1,126 @@
+// Encodes ten generated WAV files to MP3 through TMp3EncodeProcess and then
+// with lame started directly (same switches, same files), and prints both
+// times and their ratio: what the runner, its monitor and the parsing cost.
+//   tw_bench_encode [seconds-per-file]
+#include "encoders/Mp3EncodeProcess.h"
+#include "platform/ProgramFolder.h"
+#include "platform/WindowMessages.h"
+#include "settings/OptionsSetting.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool WriteWav(const QString& path, double seconds) {
+  const int rate = 44100, channels = 2;
+  const auto frames = static_cast<uint32_t>(rate * seconds);
+  const uint32_t dataBytes = frames * channels * 2;
+  QByteArray b;
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  auto u16 = [&](uint16_t v) {
+    b.append(static_cast<char>(v & 0xFF));
+    b.append(static_cast<char>(v >> 8));
+  };
+  b.append("RIFF");
+  u32(36 + dataBytes);
+  b.append("WAVEfmt ");
+  u32(16);
+  u16(1);
+  u16(channels);
+  u32(rate);
+  u32(rate * channels * 2);
+  u16(channels * 2);
+  u16(16);
+  b.append("data");
+  u32(dataBytes);
+  for (uint32_t i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c)
+      u16(static_cast<uint16_t>(
+          static_cast<int16_t>(10000 * std::sin(2 * M_PI * 440.0 * (c + 1) * i / rate))));
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+}
+
+// Counts the runner's end-of-job messages.
+class TEndCounter : public QObject {
+ public:
+  bool event(QEvent* e) override {
+    if (e->type() != TWindowMessage::TypeFor(WM_PROCESS_INFO)) return QObject::event(e);
+    const TProcessInfo* info = static_cast<TWindowMessage*>(e)->Info();
+    if (info && info->Code == 2000) {
+      ++Ends;
+      LastStatus = info->Status;
+    } else if (info) {
+      ++Progress;
+    }
+    return true;
+  }
+  int Ends = 0;
+  int Progress = 0;
+  int LastStatus = -1;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
+  constexpr int kFiles = 10;
+  QTemporaryDir dir;
+  SetProgramFolder(dir.path());
+  OptionsSetting.Mp3Options.BitRate = 128;
+  OptionsSetting.Mp3Options.StereoMode = 1;
+  QStringList sources;
+  for (int i = 0; i < kFiles; ++i) {
+    sources << dir.path() + QStringLiteral("/in%1.wav").arg(i);
+    if (!WriteWav(sources.last(), seconds)) return 1;
+  }
+
+  TEndCounter window;
+  TMp3EncodeProcess runner;
+  QElapsedTimer timer;
+  timer.start();
+  for (int i = 0; i < kFiles; ++i) {
+    runner.Active = true;
+    runner.SourceFile = sources[i];
+    runner.DestFile = dir.path() + QStringLiteral("/runner%1.mp3").arg(i);
+    runner.NotifyWindow = &window;
+    runner.Encode = true;
+    runner.JobKind = 2;
+    runner.Start();
+    while (window.Ends <= i) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (window.LastStatus != 2) return 1;
+  }
+  const double runnerMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+
+  const TCommandLine command = runner.BuildCommandLine(QStringLiteral("lame"));
+  timer.restart();
+  for (int i = 0; i < kFiles; ++i) {
+    QProcess lame;
+    lame.setProcessChannelMode(QProcess::MergedChannels);
+    lame.start(QStringLiteral("lame"),
+               {QStringLiteral("--nohist"), QStringLiteral("-b"), QStringLiteral("128"),
+                QStringLiteral("-m"), QStringLiteral("j"), sources[i],
+                dir.path() + QStringLiteral("/direct%1.mp3").arg(i)});
+    if (!lame.waitForFinished(-1) || lame.exitCode() != 0) return 1;
+    lame.readAll();
+  }
+  const double directMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+
+  std::printf("command: %s\n", qPrintable(command.Text));
+  std::printf("%d files of %.1f s, %d progress messages\n", kFiles, seconds, window.Progress);
+  std::printf("runner: %.1f ms   lame directly: %.1f ms   ratio runner/direct: %.3f\n", runnerMs,
+              directMs, runnerMs / directMs);
+  return 0;
+}
