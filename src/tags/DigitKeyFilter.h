@@ -2,9 +2,9 @@
 
 #include <QObject>
 
-// Installed on a line edit, lets through only key presses of the digits 0
-// to 9 and Backspace among those that type a character; keys that type
-// nothing (arrows, Delete, Home) pass untouched.
+// Installed on a line edit, drops every key press that would type a
+// visible character other than the digits 0 to 9. Backspace, Delete, the
+// arrows and the dialog's keys (Tab, Escape, Enter) pass untouched.
 class TDigitKeyFilter : public QObject {
   Q_OBJECT
 
