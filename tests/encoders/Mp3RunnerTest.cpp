@@ -10,10 +10,20 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 
 namespace {
+
+// The highest descriptor now open.
+int HighestOpenFd() {
+  int highest = 2;
+  for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System))
+    highest = std::max(highest, name.toInt());
+  return highest;
+}
 
 class Mp3Runner : public TEncoderTest {
  protected:
@@ -160,6 +170,37 @@ TEST_F(Mp3Runner, MissingLameRaisesWithTheErrorNumber) {
   EXPECT_EQ(runner_.Child.ProcessId, 0);
   QCoreApplication::sendPostedEvents(&sink_);
   EXPECT_TRUE(sink_.Snapshot().empty());
+}
+
+TEST_F(Mp3Runner, NoRoomForPipesRaisesTheCreationErrorAndLeaksNothing) {
+  const QString wav = Path("tone.wav");
+  ASSERT_TRUE(WriteSineWav(wav, 44100, 2, 0.2));
+  Arm(runner_, wav, Path("tone.mp3"), true, 2);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(HighestOpenFd() + 16);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+  // Fill every free descriptor, then free two: room for one pipe only.
+  std::vector<int> fillers;
+  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) fillers.push_back(fd);
+  for (int i = 0; i < 2 && !fillers.empty(); ++i) {
+    ::close(fillers.back());
+    fillers.pop_back();
+  }
+  std::string what;
+  try {
+    runner_.Start();
+  } catch (const EEncodeProcessError& e) {
+    what = e.what();
+  }
+  for (int fd : fillers) ::close(fd);
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(what, "Error on STDOUT pipe creation : 24");
+  EXPECT_EQ(runner_.StdInRead, -1);
+  EXPECT_EQ(runner_.StdInWrite, -1);
+  EXPECT_EQ(runner_.StdOutRead, -1);
+  EXPECT_EQ(runner_.Child.ProcessId, 0);
 }
 
 TEST_F(Mp3Runner, LameBesideTheProgramComesBeforePath) {
