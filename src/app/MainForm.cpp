@@ -8,10 +8,13 @@
 #include "app/JobLauncher.h"
 #include "app/TrackListView.h"
 #include "cd/MediaWatcher.h"
+#include "encoders/Mp3EncodeProcess.h"
+#include "encoders/WMAEncodeProcess.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "settings/OptionsSetting.h"
 #include "settings/SharedRoutines.h"
+#include "tags/ID3EditForm.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -57,8 +60,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   ApplySkin(this, OptionsSetting.SkinIndex);
   CheckCurrentSkin();
 
-  // TODO: create the MP3 and WMA encoder runners here once the encoders
-  // library provides them.
+  // The two process-wide encoder runners live as long as this window.
+  Mp3EncodeProcess = new TMp3EncodeProcess;
+  WMAEncodeProcess = new TWMAEncodeProcess;
 
   watcher_ = new TMediaWatcher(&drive_, this);
   connect(watcher_, &TMediaWatcher::Arrived, this, [this] { LoadTrackList(); });
@@ -72,7 +76,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
-  // TODO: free the MP3 and WMA encoder runners here once they exist.
+  delete Mp3EncodeProcess;
+  Mp3EncodeProcess = nullptr;
+  delete WMAEncodeProcess;
+  WMAEncodeProcess = nullptr;
 }
 
 QString TMainForm::StatusText() const { return statusPanel_->text(); }
@@ -98,6 +105,7 @@ void TMainForm::ConnectActions() {
   on(a.Refresh, [this] { RefreshExecute(); });
   on(a.HomePage, [this] { HomePageExecute(); });
   on(a.Stop, [this] { StopExecute(); });
+  on(a.ID3TagEdit, [this] { ID3TagEditExecute(); });
   for (QAction* item : a.SkinItems) {
     const int index = item->data().toInt();
     on(item, [this, index] { SkinItemClick(index); });
@@ -105,7 +113,7 @@ void TMainForm::ConnectActions() {
   // "Change &Skin" marks the current skin each time the submenu opens.
   connect(a.ChangeSkin, &QMenu::aboutToShow, this, [this] { CheckCurrentSkin(); });
 
-  // Not wired yet, their windows come later: Options, Record, ID3 Tag Edit,
+  // Not wired yet, their windows come later: Options, Record,
   // Query Freedb, WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
   // Volume Control, Clear History, Help, Tip of the Day, About, Open output
   // directory.
@@ -204,7 +212,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::CloseQuery() {
-  // TODO: stop the MP3 and WMA encoder runners when busy, once they exist.
+  // An encoder still running would outlive the window: end it first.
+  if (Mp3EncodeProcess && Mp3EncodeProcess->Active) Mp3EncodeProcess->Stop(0);
+  if (WMAEncodeProcess && WMAEncodeProcess->Active) WMAEncodeProcess->Stop(0);
 }
 
 void TMainForm::FormClose() {
@@ -237,6 +247,11 @@ void TMainForm::RenameTitleExecute() {
   if (row < 0) return;
   QString title = lvTracks->Title(row);
   if (EditTrackTitle(this, &title)) lvTracks->SetTitle(row, title);
+}
+
+void TMainForm::ID3TagEditExecute() {
+  TfrmID3Edit dialog(this);
+  dialog.exec();
 }
 
 void TMainForm::ConversionExecute(uint8_t jobKind) { ExecuteConversion(this, jobKind); }

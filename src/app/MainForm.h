@@ -49,6 +49,7 @@ class TMainForm final : public QMainWindow {
   void SelectAllExecute();
   void SelectNoneExecute();
   void RenameTitleExecute();
+  void ID3TagEditExecute();
   void ConversionExecute(uint8_t jobKind);
   void RefreshExecute();
   void HomePageExecute();

@@ -118,25 +118,37 @@ std::vector<TTrackChoice> TTrackListView::Choices() const {
   return choices;
 }
 
+namespace {
+
+// The same mouse event without Ctrl.
+QMouseEvent WithoutCtrl(const QMouseEvent* event) {
+  return QMouseEvent(event->type(), event->position(), event->scenePosition(),
+                     event->globalPosition(), event->button(), event->buttons(),
+                     event->modifiers() & ~Qt::ControlModifier, event->pointingDevice());
+}
+
+}  // namespace
+
 void TTrackListView::mousePressEvent(QMouseEvent* event) {
   ctrlClick_ = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier);
   if (!ctrlClick_) {
     QTreeWidget::mousePressEvent(event);
     return;
   }
-  // Without Ctrl the press selects as a plain click does; Ctrl would
-  // otherwise deselect the row it is about to toggle.
-  QMouseEvent plain(event->type(), event->position(), event->scenePosition(),
-                    event->globalPosition(), event->button(), event->buttons(),
-                    event->modifiers() & ~Qt::ControlModifier, event->pointingDevice());
+  // The view sees a plain click, which selects the row; with Ctrl it would
+  // deselect the row whose tick is about to change.
+  QMouseEvent plain = WithoutCtrl(event);
   QTreeWidget::mousePressEvent(&plain);
 }
 
 void TTrackListView::mouseReleaseEvent(QMouseEvent* event) {
-  QTreeWidget::mouseReleaseEvent(event);
-  if (ctrlClick_ && event->button() == Qt::LeftButton) {
-    ctrlClick_ = false;
-    const int row = SelectedRow();
-    if (row >= 0) SetChecked(row, !Checked(row));
+  if (!ctrlClick_ || event->button() != Qt::LeftButton) {
+    QTreeWidget::mouseReleaseEvent(event);
+    return;
   }
+  ctrlClick_ = false;
+  QMouseEvent plain = WithoutCtrl(event);
+  QTreeWidget::mouseReleaseEvent(&plain);
+  const int row = SelectedRow();
+  if (row >= 0) SetChecked(row, !Checked(row));
 }

@@ -1,12 +1,11 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/AppErrors.h"
+#include "app/MainForm.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  TTrackwellApplication app(argc, argv);
   QApplication::setApplicationName("Trackwell");
-  QMainWindow window;
-  window.setWindowTitle("Trackwell");
-  window.resize(553, 460);
+  QApplication::setApplicationDisplayName("Trackwell");
+  TMainForm window;
   window.show();
   return app.exec();
 }

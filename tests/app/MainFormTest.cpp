@@ -1,10 +1,10 @@
 // The main window on generated disc images, offscreen.
 #include "AppFixture.h"
+#include "DiscImage.h"
 #include "app/EditTrackName.h"
 #include "app/MainForm.h"
 #include "app/TrackListView.h"
 #include "cd/MediaWatcher.h"
-#include "discimage/DiscImage.h"
 #include "settings/CDInfo.h"
 #include "settings/ProfileFile.h"
 
@@ -204,8 +204,8 @@ TEST_F(MainFormTest, CatalogueTitleShowsAndNamesTheJobItem) {
   disc.Titles = {"Opening", "Intro", "Middle", "Fourth", "Coda"};
   WriteDisc(disc);
   WriteCatalogue(disc);
-  MakeOutputFolder();
   Open();
+  MakeOutputFolder();
   ASSERT_EQ(List()->RowCount(), 5);
   EXPECT_EQ(List()->Title(1), "Intro");
 
@@ -225,8 +225,8 @@ TEST_F(MainFormTest, CatalogueTitleShowsAndNamesTheJobItem) {
 
 TEST_F(MainFormTest, TickingRowsOneAndThreeOfFive) {
   WriteDisc(FiveTracks());
-  MakeOutputFolder();
   Open();
+  MakeOutputFolder();
   form->Actions().SelectNone->trigger();
   List()->SetChecked(0, true);
   List()->SetChecked(2, true);
@@ -333,8 +333,8 @@ TEST_F(MainFormTest, FolderThatCannotBeCreatedIsShownByTheErrorHandler) {
 
 TEST_F(MainFormTest, LengthLimitThroughTheWindow) {
   WriteDisc(FiveTracks());
-  MakeOutputFolder();
   Open();
+  MakeOutputFolder();
   OptionsSetting.CommonOptions.EnableRipTime = true;
   OptionsSetting.CommonOptions.RipTime = 0;
   form->Actions().Extract->trigger();
@@ -347,8 +347,8 @@ TEST_F(MainFormTest, LengthLimitThroughTheWindow) {
 }
 
 TEST_F(MainFormTest, ConversionMenuItemsAskForFilesWithoutADisc) {
-  MakeOutputFolder();
   Open();
+  MakeOutputFolder();
   Dialog.OpenAnswers.push_back({Path("x.mp3")});
   form->Actions().Mp3ToWav->trigger();
   ASSERT_EQ(Jobs.size(), 1u);
