@@ -77,6 +77,7 @@ int32_t TStereoBalance::GetData(uint8_t* buffer, int32_t bufferSize) {
     pending_.assign(read_.begin() + static_cast<std::ptrdiff_t>(whole),
                     read_.begin() + static_cast<std::ptrdiff_t>(total));
     const size_t frames = whole / inFrame;
+    if (frames == 0) continue;  // only part of a frame so far
     out_.resize(frames * 2 * bytesPerSample_);
     if (monoInput_) {
       for (size_t i = 0; i < frames; ++i)

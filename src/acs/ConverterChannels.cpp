@@ -22,6 +22,7 @@ void TMSConverter::Init() {
 size_t TMSConverter::ConvertBlock(const uint8_t* in, size_t bytes) {
   // Whole input frames only: 2 bytes mono, 4 bytes stereo.
   const size_t frames = bytes / (monoInput_ ? 2 : 4);
+  if (frames == 0) return 0;
   samples_.resize(frames * (monoInput_ ? 1 : 2));
   std::memcpy(samples_.data(), in, samples_.size() * 2);
   const size_t outSamples = monoInput_ ? frames * 2 : frames;

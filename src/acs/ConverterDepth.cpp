@@ -22,12 +22,14 @@ void TSampleConverter::Init() {
 size_t TSampleConverter::ConvertBlock(const uint8_t* in, size_t bytes) {
   if (from16_) {
     const size_t samples = bytes / 2;
+    if (samples == 0) return 0;
     samples_.resize(samples);
     std::memcpy(samples_.data(), in, samples * 2);
     OutBuffer.resize(samples);
     Convert16To8(samples_.data(), samples, OutBuffer.data());
     return samples;
   }
+  if (bytes == 0) return 0;
   samples_.resize(bytes);
   Convert8To16(in, bytes, samples_.data());
   OutBuffer.resize(bytes * 2);

@@ -42,6 +42,7 @@ void TRateConverter::Flush() {
 size_t TRateConverter::ConvertBlock(const uint8_t* in, size_t bytes) {
   const size_t frameBytes = 2 * static_cast<size_t>(channels_);
   const size_t frames = bytes / frameBytes;
+  if (frames == 0) return 0;
   samples_.resize(frames * channels_);
   std::memcpy(samples_.data(), in, frames * frameBytes);
   converted_.clear();
