@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStyle>
 #include <QToolBar>
 
@@ -39,8 +40,24 @@ QAction* Alias(QMainWindow* window, QAction* target, const QString& caption) {
   return alias;
 }
 
-QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
-  return QApplication::style()->standardIcon(pixmap);
+// The style's icon at tool bar size; small sources are scaled up so every
+// button has the same height.
+QIcon ToolIcon(QStyle::StandardPixmap pixmap) {
+  const QSize size(32, 32);
+  const QIcon icon = QApplication::style()->standardIcon(pixmap);
+  QSize best;
+  for (const QSize& available : icon.availableSizes())
+    if (available.width() > best.width()) best = available;
+  const QPixmap source = icon.pixmap(best.isValid() ? best : size);
+  if (source.size() == size) return icon;
+  const QPixmap scaled = source.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QPixmap canvas(size);
+  canvas.fill(Qt::transparent);
+  QPainter painter(&canvas);
+  painter.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
+                     scaled);
+  painter.end();
+  return QIcon(canvas);
 }
 
 }  // namespace
@@ -181,7 +198,7 @@ TMainActions CreateMainActions(QMainWindow* window) {
       {a.Exit, "Exit", QStyle::SP_DialogCloseButton},
   };
   for (const auto& button : buttons) {
-    button.action->setIcon(StandardIcon(button.icon));
+    button.action->setIcon(ToolIcon(button.icon));
     // The tool bar shows a short caption under the icon; menus keep the
     // action's own caption.
     button.action->setIconText(button.caption);
