@@ -1,0 +1,144 @@
+#include "WaveTestSupport.h"
+
+#include "acs/ImaAdpcm.h"
+#include "acs/MsAdpcm.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <random>
+
+TEST(AdpcmIma, BlockGeometry) {
+  EXPECT_EQ(ImaBlockFrames(512, 1), 1017);
+  EXPECT_EQ(ImaBlockFrames(512, 2), 505);
+  EXPECT_EQ(ImaHeaderSamplesPerBlock(512, 1), 1017);
+  EXPECT_EQ(ImaHeaderSamplesPerBlock(512, 2), 505);
+  EXPECT_EQ(ImaBlockFrames(4, 2), 0);
+  EXPECT_EQ(ImaBlockFrames(512, 3), 0);
+}
+
+TEST(AdpcmIma, EncodeThenDecodeTracksTheSignal) {
+  for (int channels : {1, 2}) {
+    SCOPED_TRACE(channels);
+    const int frames = ImaBlockFrames(512, channels);
+    const std::vector<int16_t> pcm = Sine(frames, channels, 44100, 0.6);
+    TImaState state[2];
+    uint8_t block[512];
+    EncodeImaBlock(pcm.data(), channels, state, block, 512);
+    std::vector<int16_t> out(size_t(frames) * channels);
+    ASSERT_EQ(DecodeImaBlock(block, 512, channels, out.data(), frames), frames);
+    // The header sample is exact; the rest follows within a few steps.
+    for (int c = 0; c < channels; ++c) EXPECT_EQ(out[c], pcm[c]);
+    double err = 0;
+    for (size_t i = 0; i < out.size(); ++i) err += std::abs(out[i] - pcm[i]);
+    EXPECT_LT(err / out.size(), 300.0);
+    // The step index carries over to the next block.
+    EXPECT_EQ(block[2], 0);
+    const uint8_t carried = state[0].Index;
+    EXPECT_GT(carried, 0);
+    EncodeImaBlock(pcm.data(), channels, state, block, 512);
+    EXPECT_EQ(block[2], carried);
+  }
+}
+
+TEST(AdpcmIma, DecodingStaysInRangeAndInsideTheBuffers) {
+  std::mt19937 rng(7);
+  std::vector<uint8_t> block(512);
+  for (int round = 0; round < 200; ++round) {
+    for (auto& b : block) b = uint8_t(rng());
+    // Hostile step indices (above 88) and full-scale predictors.
+    block[2] = uint8_t(rng());
+    const int channels = 1 + round % 2;
+    const int frames = ImaBlockFrames(512, channels);
+    std::vector<int16_t> out(size_t(frames) * channels + 8, 0x5A5A);
+    const int got = DecodeImaBlock(block.data(), 512, channels, out.data(), frames);
+    ASSERT_EQ(got, frames);
+    for (int i = channels; i < got * channels; ++i) ASSERT_NE(out[i], -32768);
+    for (size_t i = size_t(frames) * channels; i < out.size(); ++i) ASSERT_EQ(out[i], 0x5A5A);
+    // A short block decodes only what it holds.
+    EXPECT_EQ(DecodeImaBlock(block.data(), 3, 1, out.data(), frames), 0);
+    EXPECT_EQ(DecodeImaBlock(block.data(), 100, 1, out.data(), frames), 1 + 2 * 96);
+    EXPECT_EQ(DecodeImaBlock(block.data(), 512, 1, out.data(), 10), 10);
+  }
+}
+
+TEST(AdpcmMs, DecodesHeaderSamplesAndClampsHostileFields) {
+  const int16_t coefs[7][2] = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
+                               {240, 0}, {460, -208}, {392, -232}};
+  TMsAdpcmFormat f{1, 500, 7, coefs};
+  std::vector<uint8_t> block(256, 0x77);
+  block[0] = 200;  // predictor index past the table
+  PutLE16(block.data() + 1, 0x7FFF);
+  PutLE16(block.data() + 3, 1234);
+  PutLE16(block.data() + 5, uint16_t(-4321));
+  EXPECT_EQ(MsBlockFrames(f, 256), 2 + 2 * (256 - 7));
+  std::vector<int16_t> out(2000, 0x5A5A);
+  const int frames = DecodeMsBlock(f, block.data(), 256, out.data(), 1000);
+  ASSERT_EQ(frames, 2 + 2 * 249);
+  EXPECT_EQ(out[0], -4321);
+  EXPECT_EQ(out[1], 1234);
+  EXPECT_EQ(out[size_t(frames)], 0x5A5A);
+  // No pairs: nothing decodes.
+  TMsAdpcmFormat none{1, 500, 0, coefs};
+  EXPECT_EQ(DecodeMsBlock(none, block.data(), 256, out.data(), 1000), 0);
+  // Stereo: one frame per code byte.
+  TMsAdpcmFormat st{2, 100, 7, coefs};
+  EXPECT_EQ(DecodeMsBlock(st, block.data(), 256, out.data(), 1000), 100);
+  EXPECT_EQ(DecodeMsBlock(st, block.data(), 13, out.data(), 1000), 0);
+}
+
+TEST(AdpcmMs, HostileFileHeadersAreRejected) {
+  QTemporaryDir dir;
+  auto msFmt = [](uint16_t channels, uint16_t align, uint16_t spb, uint16_t ncoef) {
+    QByteArray body = FmtBody(2, channels, 22050, align, 4) + Le16(32) + Le16(spb) + Le16(ncoef);
+    for (int i = 0; i < std::min<int>(ncoef, 40); ++i) body += Le16(256) + Le16(0);
+    return Chunk("fmt ", body);
+  };
+  auto file = [&](const QByteArray& fmt) {
+    return RiffWave(fmt + Chunk("fact", Le32(2000)) + Chunk("data", QByteArray(1024, 0x11)));
+  };
+  struct Case {
+    const char* what;
+    QByteArray bytes;
+    bool valid;
+  };
+  const Case cases[] = {
+      {"good", file(msFmt(1, 256, 500, 7)), true},
+      {"33 pairs", file(msFmt(1, 256, 500, 33)), false},
+      {"no pairs", file(msFmt(1, 256, 500, 0)), false},
+      {"block align 0", file(msFmt(1, 0, 500, 7)), false},
+      {"spb 0", file(msFmt(1, 256, 0, 7)), false},
+      {"spb huge", file(msFmt(1, 256, 60000, 7)), false},
+      {"block over buffer", file(msFmt(2, 60000, 59988, 7)), false},
+      {"no fact", RiffWave(msFmt(1, 256, 500, 7) + Chunk("data", QByteArray(1024, 0))), false},
+      {"ima bits 3",
+       RiffWave(Chunk("fmt ", FmtBody(0x11, 1, 22050, 256, 3) + Le16(2) + Le16(505)) +
+                Chunk("fact", Le32(1000)) + Chunk("data", QByteArray(1024, 0))),
+       false},
+      {"ima spb huge",
+       RiffWave(Chunk("fmt ", FmtBody(0x11, 1, 22050, 256, 4) + Le16(2) + Le16(9999)) +
+                Chunk("fact", Le32(1000)) + Chunk("data", QByteArray(1024, 0))),
+       false},
+      {"ima block over buffer",
+       RiffWave(Chunk("fmt ", FmtBody(0x11, 1, 22050, 8192, 4) + Le16(2) + Le16(16377)) +
+                Chunk("fact", Le32(1000)) + Chunk("data", QByteArray(1024, 0))),
+       false},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString path = dir.filePath(QString("ms%1.wav").arg(i++));
+    ASSERT_TRUE(WriteFile(path, c.bytes));
+    TWaveIn in;
+    in.SetFileName(path);
+    EXPECT_EQ(in.Valid(), c.valid);
+    const QByteArray pcm = ReadAll(in);
+    if (c.valid) {
+      // 4 blocks of 500 samples; whole blocks are delivered.
+      EXPECT_EQ(pcm.size(), 4 * 500 * 2);
+    } else {
+      EXPECT_TRUE(pcm.isEmpty());
+    }
+  }
+}
