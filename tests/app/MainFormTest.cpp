@@ -1,10 +1,13 @@
 // The main window on generated disc images, offscreen.
 #include "AppFixture.h"
 #include "DiscImage.h"
+#include "MessageSink.h"
 #include "app/EditTrackName.h"
 #include "app/MainForm.h"
 #include "app/TrackListView.h"
 #include "cd/MediaWatcher.h"
+#include "encoders/Mp3EncodeProcess.h"
+#include "encoders/WMAEncodeProcess.h"
 #include "settings/CDInfo.h"
 #include "settings/ProfileFile.h"
 
@@ -22,7 +25,10 @@
 #include <QToolBar>
 #include <QtTest/QTest>
 
+#include <csignal>
 #include <memory>
+
+#include <signal.h>
 
 namespace {
 
@@ -515,4 +521,62 @@ TEST_F(MainFormTest, ScreenshotOnTheDemoDisc) {
   EXPECT_TRUE(form->grab().save(file, "PNG"));
   EXPECT_GT(QFileInfo(file).size(), 0);
   Close();
+}
+
+TEST_F(MainFormTest, ClosingEndsARunningMp3Encoding) {
+  // Five minutes of silence: lame needs a while for it, long enough to close
+  // in the middle.
+  const QString wav = Path("long.wav");
+  {
+    const uint32_t dataBytes = 300u * 44100u * 4u;
+    QFile file(wav);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray header("RIFF");
+    auto put32 = [&header](uint32_t v) {
+      for (int i = 0; i < 4; ++i) header.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    auto put16 = [&header](uint16_t v) {
+      header.append(static_cast<char>(v & 0xFF));
+      header.append(static_cast<char>(v >> 8));
+    };
+    put32(36 + dataBytes);
+    header.append("WAVEfmt ");
+    put32(16);
+    put16(1);
+    put16(2);
+    put32(44100);
+    put32(44100 * 4);
+    put16(4);
+    put16(16);
+    header.append("data");
+    put32(dataBytes);
+    ASSERT_EQ(file.write(header), 44);
+    ASSERT_TRUE(file.resize(44 + dataBytes));
+  }
+  Open();
+  ASSERT_NE(Mp3EncodeProcess, nullptr);
+  ASSERT_NE(WMAEncodeProcess, nullptr);
+  TMessageSink sink;
+  TMp3EncodeProcess& runner = *Mp3EncodeProcess;
+  runner.Active = true;
+  runner.SourceFile = wav;
+  runner.DestFile = Path("long.mp3");
+  runner.NotifyWindow = &sink;
+  runner.Encode = true;
+  runner.JobKind = kJobWavToMp3;
+  runner.Start();
+  const pid_t child = runner.Child.ProcessId;
+  ASSERT_GT(child, 0);
+  // lame has started working once its first progress message arrives.
+  ASSERT_TRUE(sink.WaitFor([&] { return !sink.Snapshot().empty(); }, 30000));
+  ASSERT_TRUE(sink.WithCode(2000).empty()) << "lame ended before the window closed";
+
+  form->close();
+  EXPECT_FALSE(runner.Active);
+  ASSERT_TRUE(runner.WaitForMonitors(5000));
+  EXPECT_EQ(::kill(child, 0), -1);
+  EXPECT_EQ(errno, ESRCH);
+  form.reset();
+  EXPECT_EQ(Mp3EncodeProcess, nullptr);
+  EXPECT_EQ(WMAEncodeProcess, nullptr);
 }
