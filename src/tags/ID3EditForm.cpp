@@ -155,7 +155,7 @@ void TfrmID3Edit::FieldsToTag() {
   id3_.SetYear(ID3year->text().left(kMaxShortString));
   id3_.SetComment(ID3comment->text().left(kMaxShortString));
   const int position = ID3genre->currentIndex();
-  id3_.Genre = position > 0 ? GenreToByte(static_cast<uint8_t>(position)) : kNoGenre;
+  id3_.Genre = GenreToByte(position);  // -1 (no selection) and 0 give 255
   bool ok = false;
   const int track = ID3track->text().toInt(&ok);
   if (ok && track >= 0 && track <= 255) id3_.SetTrack(static_cast<uint8_t>(track));

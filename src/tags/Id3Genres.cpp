@@ -171,13 +171,13 @@ constexpr std::array<uint8_t, kGenreCount> kPositions = BuildPositions();
 
 }  // namespace
 
-uint8_t GenreToByte(uint8_t position) {
-  if (position == 0 || position > kGenreCount) return kNoGenre;
+uint8_t GenreToByte(int position) {
+  if (position < 1 || position > kGenreCount) return kNoGenre;
   return kGenres[position - 1].Id3;
 }
 
-uint8_t ByteToGenre(uint8_t genre) {
-  if (genre >= kGenreCount) return 0;
+uint8_t ByteToGenre(int genre) {
+  if (genre < 0 || genre >= kGenreCount) return 0;
   return kPositions[genre];
 }
 

@@ -12,12 +12,13 @@
 inline constexpr int kGenreCount = 148;
 inline constexpr uint8_t kNoGenre = 255;
 
-// The ID3 number of the name at that list position; 0 and positions above
-// 148 give 255 (no genre).
-uint8_t GenreToByte(uint8_t position);
+// The ID3 number of the name at that list position; 0 and positions outside
+// 1..148 give 255 (no genre). Takes an int so that a position read from a
+// file never wraps into a valid one.
+uint8_t GenreToByte(int position);
 
-// The list position of that ID3 number's name; numbers above 147 give 0.
-uint8_t ByteToGenre(uint8_t genre);
+// The list position of that ID3 number's name; numbers outside 0..147 give 0.
+uint8_t ByteToGenre(int genre);
 
 // The name's index in the 148-name table counted from 0, or -1 when absent.
 // Exact, case-sensitive comparison.

@@ -26,6 +26,10 @@ TEST(GenreTable, OutOfRangeValues) {
   EXPECT_EQ(GenreToByte(0), 255);
   EXPECT_EQ(GenreToByte(149), 255);
   EXPECT_EQ(GenreToByte(255), 255);
+  EXPECT_EQ(GenreToByte(-1), 255);
+  EXPECT_EQ(GenreToByte(256 + 118), 255);  // never wraps to Rock
+  EXPECT_EQ(ByteToGenre(-1), 0);
+  EXPECT_EQ(ByteToGenre(256 + 17), 0);
   EXPECT_EQ(ByteToGenre(148), 0);
   EXPECT_EQ(ByteToGenre(200), 0);
   EXPECT_EQ(ByteToGenre(255), 0);
