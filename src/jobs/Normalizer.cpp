@@ -1,7 +1,7 @@
 #include "jobs/Normalizer.h"
 
+#include "jobs/ProgressTimes.h"
 #include "platform/WindowMessages.h"
-#include "settings/SharedRoutines.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,10 +10,6 @@
 
 #include <cmath>
 #include <cstdio>
-
-QString ProgressClockText(int64_t seconds) {
-  return FormatTwoDigits(int(seconds / 60)) + ":" + FormatTwoDigits(int(seconds % 60));
-}
 
 namespace {
 
@@ -25,11 +21,9 @@ QString NorPath(const QString& path) {
 void PostProgress(QObject* window, int64_t processed, int64_t total, const QElapsedTimer& clock) {
   TProcessInfo info;
   info.Code = total > 0 ? int32_t(processed * 100 / total) : 0;
-  if (info.Code > 0) {
-    const int64_t elapsed = std::llround(clock.elapsed() / 1000.0);
-    info.Elapsed = ProgressClockText(elapsed);
-    info.Estimated = ProgressClockText(std::llround(double(elapsed) * 100.0 / info.Code));
-  }
+  const TProgressTimes times = FormatProgressTimes(clock.elapsed() / 1000.0, info.Code);
+  info.Elapsed = times.Elapsed;
+  info.Estimated = times.Estimated;
   if (window) PostProcessInfo(window, info);
 }
 

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <cstdint>
-
 class QObject;
 
 // Scales every 16-bit sample of a WAV file with a 44-byte header by
@@ -16,6 +14,3 @@ class QObject;
 // was and no ".nor" file is left behind) and when the ".nor" file cannot
 // be put in place (both files then stay).
 bool NormalizeFile(const QString& path, int percent, QObject* window);
-
-// "mm:ss" of whole seconds, as the progress messages show them.
-QString ProgressClockText(int64_t seconds);

@@ -1,0 +1,5 @@
+# Wave converter and normaliser.
+tw_test(tw_convert_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConvertWaveTest.cpp ${CMAKE_CURRENT_LIST_DIR}/NormalizeTest.cpp
+  DEPS tw_jobs)
+tw_sanitize(tw_convert_tests)
