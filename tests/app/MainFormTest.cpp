@@ -264,6 +264,20 @@ TEST_F(MainFormTest, CtrlClickTogglesTheClickedRowsTick) {
   Close();
 }
 
+TEST_F(MainFormTest, SelectShortcutsWorkWhileTheListHasTheFocus) {
+  WriteDisc(FiveTracks());
+  Open();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_N, Qt::ControlModifier);
+  for (int row = 0; row < 5; ++row) EXPECT_FALSE(List()->Checked(row)) << row;
+  EXPECT_FALSE(form->Actions().Extract->isEnabled());
+  QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+  for (int row = 0; row < 5; ++row) EXPECT_TRUE(List()->Checked(row)) << row;
+  EXPECT_TRUE(form->Actions().Extract->isEnabled());
+  Close();
+}
+
 TEST_F(MainFormTest, RenamedTitleGoesIntoTheCatalogueAtExit) {
   const TDiscDescription disc = FiveTracks();
   WriteDisc(disc);
