@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
@@ -69,6 +70,7 @@ std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int3
   disc->cdio_.reset(p);
   disc->source_ = source;
   disc->isImage_ = isImage;
+  if (isImage) disc->badSectors_ = ReadBadSectorList(source);
 
   const track_t first = cdio_get_first_track_num(p);
   const track_t count = cdio_get_num_tracks(p);
@@ -109,6 +111,18 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
     *error = kCdErrOutOfRange;
     return false;
   }
+  // An image can shrink while it is open (a copy still being written, a file
+  // cut short); libcdio then returns short data as success.
+  if (isImage_ && lsn + count > QFileInfo(ImageBinPath(source_)).size() / kRawSectorBytes) {
+    *error = kCdErrReadFailed;
+    return false;
+  }
+  for (const auto& [first, last] : badSectors_) {
+    if (lsn <= last && lsn + count - 1 >= first) {
+      *error = kCdErrReadFailed;
+      return false;
+    }
+  }
   auto* p = static_cast<CdIo_t*>(cdio_.get());
   if (cdio_read_audio_sectors(p, out, static_cast<lsn_t>(lsn), static_cast<uint32_t>(count)) !=
       DRIVER_OP_SUCCESS) {
@@ -117,4 +131,24 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
   }
   *error = kCdOk;
   return true;
+}
+
+std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePath) {
+  std::vector<std::pair<int64_t, int64_t>> ranges;
+  QString path = cuePath;
+  if (path.endsWith(".cue", Qt::CaseInsensitive)) path.chop(4);
+  QFile file(path + ".bad");
+  if (!file.open(QIODevice::ReadOnly)) return ranges;
+  // A few ranges at most; a huge file is not a list.
+  while (!file.atEnd() && ranges.size() < 10000) {
+    const QString line = QString::fromUtf8(file.readLine(256)).trimmed();
+    const QStringList parts = line.split('-');
+    if (parts.size() > 2) continue;
+    bool ok1 = false, ok2 = false;
+    const qlonglong first = parts[0].trimmed().toLongLong(&ok1);
+    const qlonglong last = parts.size() == 2 ? parts[1].trimmed().toLongLong(&ok2) : first;
+    if (!ok1 || (parts.size() == 2 && !ok2) || first < 0 || last < first) continue;
+    ranges.emplace_back(first, last);
+  }
+  return ranges;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct TCdTrackInfo {
@@ -63,7 +64,14 @@ class TCdDisc {
   bool isImage_ = false;
   TCdLayout layout_;
   int64_t readableEnd_ = 0;
+  // Unreadable sector ranges [first, last] of an image, from "<name>.bad".
+  std::vector<std::pair<int64_t, int64_t>> badSectors_;
 };
+
+// An image may come with "<name>.bad" beside its .cue: one range of
+// unreadable sectors per line, "first-last" or a single sector number, as a
+// scratched disc would have. Other lines are ignored.
+std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePath);
 
 // Checks a table of contents: tracks 1..99 in order, ascending starts from
 // sector 0 on, a lead-out after the last start.

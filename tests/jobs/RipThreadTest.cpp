@@ -225,12 +225,17 @@ TEST_F(RipThreadTest, StopLeavesAValidShorterFileAndNoEndMessage) {
 TEST_F(RipThreadTest, FailedReadInTheThirdChunkKeepsTwoChunksAndAZeroHeader) {
   TDiscDescription disc;
   disc.Tracks = {Track(40)};
+  QString error;
+  ASSERT_TRUE(WriteDiscImage(disc, CuePath(), &error));
+  // Sector 23 cannot be read, as on a scratched disc.
+  QFile bad(dir_.path() + "/discs/Rip.bad");
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("23\n");
+  bad.close();
   OpenDisc(disc);
-  // The image loses its end while the disc is open: the read of the third
-  // chunk fails as a bad sector of a real disc would.
-  ASSERT_TRUE(QFile::resize(BinPath(), 25 * 2352));
   const auto got = Rip(1, "broken");
   EXPECT_EQ(EndStatuses(got), std::vector<int32_t>{kRipReadFailed});
+  EXPECT_EQ(ProgressCodes(got), (std::vector<int>{25, 50, 75}));
   const QByteArray file = ReadAll(Out("broken.wav"));
   ASSERT_EQ(file.size(), 44 + 2 * 23520);
   EXPECT_EQ(Le32(file, 40), 0u);
