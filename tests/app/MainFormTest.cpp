@@ -10,6 +10,7 @@
 #include "encoders/WMAEncodeProcess.h"
 #include "settings/CDInfo.h"
 #include "settings/ProfileFile.h"
+#include "tags/ID3EditForm.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -388,6 +389,21 @@ TEST_F(MainFormTest, ConversionMenuItemsAskForFilesWithoutADisc) {
   form->Actions().WavToWma->trigger();
   EXPECT_EQ(Jobs.size(), 2u);
   EXPECT_TRUE(Dialog.Messages.empty());
+  Close();
+}
+
+TEST_F(MainFormTest, TagEditorOpensModallyOverTheWindow) {
+  Open();
+  bool opened = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TfrmID3Edit*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    opened = true;
+    EXPECT_EQ(dialog->parentWidget(), form.get());
+    dialog->reject();
+  });
+  form->Actions().ID3TagEdit->trigger();
+  EXPECT_TRUE(opened);
   Close();
 }
 
