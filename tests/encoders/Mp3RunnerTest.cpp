@@ -68,6 +68,11 @@ TEST_F(Mp3Runner, EncodesAWavWithProgressToOneEndMessage) {
   EXPECT_EQ(decoded.Channels, 2);
   // lame's gapless information brings the length back to within a frame.
   EXPECT_NEAR(static_cast<double>(decoded.Frames), 4.0 * 44100, 1152.0);
+
+  // The job runner stops a runner still Active at its end: a finished file stays.
+  runner_.Stop(0);
+  EXPECT_FALSE(runner_.Active);
+  EXPECT_TRUE(DecodeMp3(mp3).Ok);
 }
 
 TEST_F(Mp3Runner, DecodesAnMp3WithProgressFromTheFrameCounter) {
