@@ -268,3 +268,32 @@ TEST_F(WaveWrite, KnownSizeHeaderIsLeftAsAnnounced) {
   EXPECT_EQ(GetLE32(reinterpret_cast<const uint8_t*>(file.constData()) + 40), uint32_t(size));
   EXPECT_EQ(file, PcmFile(data, 1, 44100, 16));
 }
+
+TEST_F(WaveWrite, ImaStartSampleSeeksToItsBlockAndJumpMovesWholeBlocks) {
+  TWaveIn in;
+  in.SetFileName(Put(PcmFile(Mono(5000), 1, 44100, 16), "m.wav"));
+  TWaveOut out;
+  out.SetInput(&in);
+  out.SetWavType(wtDVIADPCM);
+  out.SetFileName(Path("m-ima.wav"));
+  ASSERT_EQ(RunToEnd(out), "");
+  TWaveIn ima;
+  ima.SetFileName(Path("m-ima.wav"));
+  const QByteArray whole = ReadAll(ima);
+  ASSERT_EQ(whole.size(), 5 * 1017 * 2);
+  // Sample 1500 lies in the second block, which is where reading starts.
+  ima.SetStartSample(1500);
+  ima.Init();
+  EXPECT_EQ(ima.Size(), (5000 - 1500) * 2);
+  ima.Flush();
+  EXPECT_EQ(ReadAll(ima), whole.mid(1017 * 2));
+  // +40 % of 5000 samples from block 0 lands in block 1 (sample 2000).
+  ima.SetStartSample(0);
+  ima.Init();
+  ima.SetJump(40);
+  uint8_t b[64];
+  ASSERT_EQ(ima.GetData(b, 64), 64);
+  EXPECT_EQ(QByteArray(reinterpret_cast<char*>(b), 64), whole.mid(1017 * 2, 64));
+  EXPECT_EQ(ima.Position(), 1017 * 2 + 64);
+  ima.Flush();
+}
