@@ -44,8 +44,9 @@ class RipThreadTest : public ::testing::Test {
   void OpenDisc(const TDiscDescription& disc) {
     disc_ = disc;
     QString error;
-    if (!QFile::exists(CuePath()))
+    if (!QFile::exists(CuePath())) {
       ASSERT_TRUE(WriteDiscImage(disc_, CuePath(), &error)) << error.toStdString();
+    }
     CDList list{};
     list.Capacity = kCDListCapacity;
     GetCDList(&list);
