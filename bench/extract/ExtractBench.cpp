@@ -1,6 +1,7 @@
 // Extraction throughput: a track of a generated disc image ripped through
 // the extraction thread, against dd copying the same bytes of the .bin into
 // a file, in the same run. Prints sectors per second for both and the ratio.
+#include "CdTestDrives.h"
 #include "DiscImage.h"
 #include "MessageSink.h"
 #include "jobs/CDRipThread.h"
@@ -15,28 +16,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-int32_t OpenImage(const char* product) {
-  CDList list{};
-  list.Capacity = kCDListCapacity;
-  GetCDList(&list);
-  for (int i = 0; i < list.Count; ++i) {
-    if (std::strcmp(list.Entries[i].Product, product) != 0) continue;
-    CDHandleRequest request{};
-    request.Size = 12;
-    request.Version = 1;
-    request.HostAdapter = list.Entries[i].HostAdapter;
-    request.Target = list.Entries[i].Target;
-    request.Lun = list.Entries[i].Lun;
-    return GetCDHandle(&request);
-  }
-  return 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -57,7 +36,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write the image: %s\n", qPrintable(error));
     return 1;
   }
-  const int32_t handle = OpenImage("Bench");
+  const int32_t handle = OpenDriveByProduct("Bench");
   if (!handle) {
     std::fprintf(stderr, "the image is not in the drive list\n");
     return 1;

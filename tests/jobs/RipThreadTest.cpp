@@ -1,6 +1,7 @@
 #include "jobs/CDRipThread.h"
 #include "jobs/WaveHeader.h"
 
+#include "CdTestDrives.h"
 #include "DiscImage.h"
 #include "MessageSink.h"
 #include "platform/CdDriveLibrary.h"
@@ -16,7 +17,6 @@
 #include <sys/resource.h>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 
 namespace {
 
@@ -47,19 +47,7 @@ class RipThreadTest : public ::testing::Test {
     if (!QFile::exists(CuePath())) {
       ASSERT_TRUE(WriteDiscImage(disc_, CuePath(), &error)) << error.toStdString();
     }
-    CDList list{};
-    list.Capacity = kCDListCapacity;
-    GetCDList(&list);
-    for (int i = 0; i < list.Count; ++i) {
-      if (std::strcmp(list.Entries[i].Product, "Rip") != 0) continue;
-      CDHandleRequest request{};
-      request.Size = 12;
-      request.Version = 1;
-      request.HostAdapter = list.Entries[i].HostAdapter;
-      request.Target = list.Entries[i].Target;
-      request.Lun = list.Entries[i].Lun;
-      handle_ = GetCDHandle(&request);
-    }
+    handle_ = OpenDriveByProduct("Rip");
     ASSERT_NE(handle_, 0) << "the generated image is not in the drive list";
   }
 
