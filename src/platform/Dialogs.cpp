@@ -7,8 +7,8 @@ namespace {
 
 class TQtDialogs final : public TDialogSeam {
  public:
-  TMsgResult MessageBox(QWidget* parent, const QString& text, TMsgIcon icon,
-                        TMsgButtons buttons) override {
+  TMsgResult MessageBox(QWidget* parent, const QString& text, TMsgIcon icon, TMsgButtons buttons,
+                        TMsgDefault defaultButton) override {
     QMessageBox box(parent);
     box.setWindowTitle(kAppCaption);
     box.setText(text);
@@ -39,6 +39,12 @@ class TQtDialogs final : public TDialogSeam {
       case TMsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    const bool firstIsYes = buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoCancel;
+    if (defaultButton == TMsgDefault::No && firstIsYes) {
+      box.setDefaultButton(QMessageBox::No);
+    } else {
+      box.setDefaultButton(firstIsYes ? QMessageBox::Yes : QMessageBox::Ok);
     }
     switch (box.exec()) {
       case QMessageBox::Yes:
@@ -93,8 +99,9 @@ TDialogSeam& Dialogs() { return Installed() ? *Installed() : QtDialogs(); }
 
 void SetDialogs(TDialogSeam* seam) { Installed() = seam; }
 
-TMsgResult ShowMessage(QWidget* parent, const QString& text, TMsgIcon icon, TMsgButtons buttons) {
-  return Dialogs().MessageBox(parent, text, icon, buttons);
+TMsgResult ShowMessage(QWidget* parent, const QString& text, TMsgIcon icon, TMsgButtons buttons,
+                       TMsgDefault defaultButton) {
+  return Dialogs().MessageBox(parent, text, icon, buttons, defaultButton);
 }
 
 QString QtFilterFromPipes(const QString& filter) {

@@ -12,6 +12,8 @@ class QWidget;
 enum class TMsgIcon { Information, Warning, Error, Question };
 enum class TMsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class TMsgResult { Ok, Cancel, Yes, No };
+// Which button Enter presses: the first of the set, or the one named.
+enum class TMsgDefault { First, No };
 
 // File dialog filters use the "Caption|*.ext|Caption|*.*" form.
 struct TFileDialogRequest {
@@ -26,7 +28,7 @@ class TDialogSeam {
  public:
   virtual ~TDialogSeam() = default;
   virtual TMsgResult MessageBox(QWidget* parent, const QString& text, TMsgIcon icon,
-                                TMsgButtons buttons) = 0;
+                                TMsgButtons buttons, TMsgDefault defaultButton) = 0;
   // Chosen paths; empty when cancelled.
   virtual QStringList OpenFiles(QWidget* parent, const TFileDialogRequest& request) = 0;
   virtual QString SaveFile(QWidget* parent, const TFileDialogRequest& request) = 0;
@@ -43,7 +45,8 @@ void SetDialogs(TDialogSeam* seam);
 
 // Shorthands for the common calls.
 TMsgResult ShowMessage(QWidget* parent, const QString& text, TMsgIcon icon,
-                       TMsgButtons buttons = TMsgButtons::Ok);
+                       TMsgButtons buttons = TMsgButtons::Ok,
+                       TMsgDefault defaultButton = TMsgDefault::First);
 
 // Turns "A|*.x|B|*.*" into Qt's "A (*.x);;B (*.*)".
 QString QtFilterFromPipes(const QString& filter);

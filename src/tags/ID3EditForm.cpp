@@ -140,9 +140,9 @@ void TfrmID3Edit::btSaveAsClick() {
 }
 
 void TfrmID3Edit::btRemoveTagClick() {
-  // The seam offers no default button; the Qt dialog's own default is used.
+  // No is the default: Enter must not destroy a tag.
   if (ShowMessage(this, QStringLiteral("Do you want to remove these tags?"), TMsgIcon::Information,
-                  TMsgButtons::YesNo) != TMsgResult::Yes)
+                  TMsgButtons::YesNo, TMsgDefault::No) != TMsgResult::Yes)
     return;
   id3_.RemoveTag();
   ClearForm();

@@ -5,8 +5,8 @@ TScriptedDialogs::TScriptedDialogs() : previous_(&Dialogs()) { SetDialogs(this);
 TScriptedDialogs::~TScriptedDialogs() { SetDialogs(nullptr); }
 
 TMsgResult TScriptedDialogs::MessageBox(QWidget*, const QString& text, TMsgIcon icon,
-                                        TMsgButtons buttons) {
-  Messages.push_back({text, icon, buttons});
+                                        TMsgButtons buttons, TMsgDefault defaultButton) {
+  Messages.push_back({text, icon, buttons, defaultButton});
   if (!Answers.empty()) {
     const TMsgResult answer = Answers.front();
     Answers.pop_front();

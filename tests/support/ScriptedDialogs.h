@@ -17,13 +17,14 @@ class TScriptedDialogs final : public TDialogSeam {
     QString Text;
     TMsgIcon Icon;
     TMsgButtons Buttons;
+    TMsgDefault Default;
   };
 
   TScriptedDialogs();
   ~TScriptedDialogs() override;
 
-  TMsgResult MessageBox(QWidget* parent, const QString& text, TMsgIcon icon,
-                        TMsgButtons buttons) override;
+  TMsgResult MessageBox(QWidget* parent, const QString& text, TMsgIcon icon, TMsgButtons buttons,
+                        TMsgDefault defaultButton) override;
   QStringList OpenFiles(QWidget* parent, const TFileDialogRequest& request) override;
   QString SaveFile(QWidget* parent, const TFileDialogRequest& request) override;
   QString BrowseFolder(QWidget* parent, const QString& caption, const QString& start) override;

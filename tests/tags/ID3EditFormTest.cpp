@@ -290,6 +290,7 @@ TEST_F(ID3Editor, RemoveAsksFirstAndClearsOnYes) {
   EXPECT_EQ(dialogs_.Messages[0].Text, "Do you want to remove these tags?");
   EXPECT_EQ(dialogs_.Messages[0].Icon, TMsgIcon::Information);
   EXPECT_EQ(dialogs_.Messages[0].Buttons, TMsgButtons::YesNo);
+  EXPECT_EQ(dialogs_.Messages[0].Default, TMsgDefault::No);
   EXPECT_EQ(QFileInfo(path).size(), 728);
   EXPECT_EQ(form_.ID3title->text(), "Loaded Title");
 
