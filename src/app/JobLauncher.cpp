@@ -1,5 +1,7 @@
 #include "app/JobLauncher.h"
 
+#include "jobs/RipForm.h"
+
 #include <utility>
 
 namespace {
@@ -16,8 +18,11 @@ void OpenJobRunner(const TJobRequest& request) {
     Hook()(request);
     return;
   }
-  // The job runner window is not part of the program yet; until it is, a
-  // request opens nothing.
+  TRipForm form(request.Owner, request.JobKind, request.CDHandle, request.List);
+  // A run that ended while the first job started (nothing to do, or its only
+  // job ended at once) has shown what it had to say; no empty window.
+  if (form.Runner().Finished()) return;
+  form.exec();
 }
 
 void SetJobRunnerHook(TJobRunnerHook hook) { Hook() = std::move(hook); }

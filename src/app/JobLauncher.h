@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jobs/JobKinds.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,16 +9,6 @@
 #include <functional>
 
 class QWidget;
-
-// The job kinds the job runner knows.
-enum TJobKind : uint8_t {
-  kJobRipTracks = 1,
-  kJobWavToMp3 = 2,
-  kJobMp3ToWav = 3,
-  kJobRecorderMp3 = 4,
-  kJobWavToOgg = 5,
-  kJobWavToWma = 6,
-};
 
 // What a command hands to the job runner. For kind 1 each item is the
 // two-digit track position directly followed by the title; otherwise each

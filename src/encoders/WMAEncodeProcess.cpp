@@ -8,6 +8,7 @@
 #include "settings/OptionsSetting.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 
 TWMAEncodeProcess* WMAEncodeProcess = nullptr;
 
@@ -23,8 +24,15 @@ QString TWMAEncodeProcess::LocateProgram() {
   return found;
 }
 
+int ParseWmaRateNote(const QString& line) {
+  static const QRegularExpression note(QStringLiteral("encoding at (\\d+) kbit/s"));
+  const QRegularExpressionMatch m = note.match(line);
+  return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
 TCommandLine TWMAEncodeProcess::BuildCommandLine(const QString& program) {
   TCommandLine c;
+  EncodedKbps = 0;  // built once per Start: a new run has said nothing yet
   // Decoding is not this utility's job: nothing to start.
   if (!Encode) return c;
   c.Text = program;
@@ -50,6 +58,7 @@ void TWMAEncodeProcess::ParseWmaOutput(const QByteArray& chunk) {
       EndOfJob(8, line);
       return;
     }
+    if (const int kbps = ParseWmaRateNote(line); kbps > 0) EncodedKbps = kbps;
     if (line.contains(QStringLiteral("100%"))) {
       int seconds = SecondsSince(StartTime);
       if (seconds == 0) seconds = 1;

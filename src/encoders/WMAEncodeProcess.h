@@ -17,11 +17,20 @@ class TWMAEncodeProcess final : public TChildProcessRunner {
   void ParseOutput(const QByteArray& chunk) override { ParseWmaOutput(chunk); }
   void ParseWmaOutput(const QByteArray& chunk);
 
+  // The bit rate in kbit/s the utility said it encodes at instead of the
+  // profile's (its "Note: ... encoding at N kbit/s" line); 0 while it said
+  // nothing this run.
+  int EncodedKbps = 0;
+
  protected:
   bool AsksBeforeOverwrite() const override { return JobKind != 1; }
   void EndOfJob(int32_t status, const QString& elapsed = QString()) override;
   QString LocateProgram() override;
 };
+
+// N of a line "... encoding at N kbit/s", the utility's note that it raised
+// a profile's bit rate; 0 for any other line.
+int ParseWmaRateNote(const QString& line);
 
 // The name the utility is looked for by.
 inline constexpr const char* kWMAUtilityName = "trackwell-wmaenc";

@@ -1,5 +1,7 @@
 #include "encoders/WMAProfiles.h"
 
+#include <cstdlib>
+
 const std::array<const char*, kWMAProfileCount> WMAProfileTable = {
     "192_48_2", "160_48_2", "128_48_2", "192_44_2", "160_44_2", "128_44_2", "96_44_2",
     "80_44_2",  "64_44_2",  "48_44_2",  "32_44_2",  "48_44_1",  "32_44_1",  "48_32_2",
@@ -15,4 +17,9 @@ const std::array<int32_t, kWMAProfileCount> WMAProfileRatio = {
 int ValidWMAProfileIndex(int32_t& index) {
   if (index < 0 || index >= kWMAProfileCount) index = kDefaultWMAProfile;
   return index;
+}
+
+int WMAProfileKbps(int index) {
+  if (index < 0 || index >= kWMAProfileCount) return 0;
+  return std::atoi(WMAProfileTable[static_cast<size_t>(index)]);
 }

@@ -18,3 +18,6 @@ extern const std::array<int32_t, kWMAProfileCount> WMAProfileRatio;
 
 // The index in force: an index outside 0..32 becomes 8 and is stored back.
 int ValidWMAProfileIndex(int32_t& index);
+
+// The profile's bit rate in kbit/s (the number before the first "_").
+int WMAProfileKbps(int index);
