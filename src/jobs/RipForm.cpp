@@ -15,6 +15,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int kRepaintMs = 40;
+}  // namespace
+
 TRipForm::TRipForm(QWidget* owner, uint8_t jobKind, int32_t cdHandle, const QStringList& jobList,
                    TMp3EncodeProcess* mp3, TWMAEncodeProcess* wma)
     : QDialog(owner) {
@@ -54,7 +58,13 @@ TRipForm::TRipForm(QWidget* owner, uint8_t jobKind, int32_t cdHandle, const QStr
 
   runner_ = std::make_unique<TJobRunner>(
       jobKind, cdHandle, jobList, this, mp3 ? mp3 : Mp3EncodeProcess, wma ? wma : WMAEncodeProcess);
-  runner_->OnViewChanged = [this] { ShowView(); };
+  repaint_ = new QTimer(this);
+  repaint_->setSingleShot(true);
+  repaint_->setInterval(kRepaintMs);
+  connect(repaint_, &QTimer::timeout, this, [this] { ShowView(); });
+  runner_->OnViewChanged = [this] {
+    if (!repaint_->isActive()) repaint_->start();
+  };
   runner_->OnFinished = [this] { done(QDialog::Accepted); };
   runner_->Start();
   ShowView();

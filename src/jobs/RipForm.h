@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -42,4 +43,7 @@ class TRipForm final : public QDialog {
   void suitempbtStopClick();
 
   std::unique_ptr<TJobRunner> runner_;
+  // Progress arrives hundreds of times a second; the window is redrawn from
+  // the runner's view at most once per tick of this timer.
+  QTimer* repaint_ = nullptr;
 };

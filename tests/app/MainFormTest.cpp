@@ -610,3 +610,28 @@ TEST_F(MainFormTest, ClosingEndsARunningMp3Encoding) {
   EXPECT_EQ(Mp3EncodeProcess, nullptr);
   EXPECT_EQ(WMAEncodeProcess, nullptr);
 }
+
+TEST_F(MainFormTest, ExtractAndConversionsRunThroughTheJobRunnerWindow) {
+  TDiscDescription disc = Disc({2, 2, 2});
+  disc.Titles = {"Opening", "Intro", "Coda"};
+  WriteDisc(disc);
+  WriteCatalogue(disc);
+  Open();
+  const QString out = MakeOutputFolder();
+  SetJobRunnerHook({});
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) shown = modal->windowTitle();
+  });
+  form->Actions().Extract->trigger();  // returns once the window has closed
+  EXPECT_EQ(shown, "Extracting(01/03): Opening");
+  for (const char* title : {"Opening", "Intro", "Coda"}) {
+    EXPECT_TRUE(QFile::exists(out + "/" + title + ".mp3")) << title;
+    EXPECT_FALSE(QFile::exists(out + "/" + title + ".wav")) << title;
+  }
+  Dialog.OpenAnswers.push_back({out + "/Intro.mp3"});
+  form->Actions().Mp3ToWav->trigger();
+  EXPECT_TRUE(QFileInfo(out + "/Intro.wav").size() > 44);
+  EXPECT_TRUE(Dialog.Messages.empty());
+  Close();
+}
