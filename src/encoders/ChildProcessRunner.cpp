@@ -191,11 +191,14 @@ void TChildProcessRunner::Stop(int exitCode) {
   StopChild(true);
 }
 
-void TChildProcessRunner::ProcessEnded() {
+void TChildProcessRunner::ProcessEnded(bool childFailed) {
   ForgetMonitor();
   ClosePipes();
   Child = {};
-  EndOfJob(2);
+  if (!childFailed) return EndOfJob(2);
+  if (!DestFile.isEmpty() && QFile::exists(DestFile) && !QFile::remove(DestFile))
+    qWarning("cannot remove the unfinished output %s", qPrintable(DestFile));
+  FailedEndOfJob();
 }
 
 void TChildProcessRunner::ReadStdOut() { ReadPipe(StdOutRead, "Error reading STDOUT pipe : "); }

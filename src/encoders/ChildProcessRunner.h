@@ -45,7 +45,10 @@ class TChildProcessRunner {
   // killed with SIGKILL. The killed child's unfinished output is deleted.
   void Stop(int exitCode);
   // Called by the monitor once the child has exited and its output is read.
-  void ProcessEnded();
+  // A child that failed (non-zero exit code, killed by a signal: a full
+  // disk) may have left part of its output: that goes, and the end of the
+  // job says the run failed.
+  void ProcessEnded(bool childFailed = false);
 
   // Called by the monitor when BytesAvailable bytes wait on a pipe. Throw
   // EEncodeProcessError when the read fails.
@@ -86,6 +89,8 @@ class TChildProcessRunner {
   virtual bool AsksBeforeOverwrite() const = 0;
   // Delivers the end-of-job message with that status (and text in Elapsed).
   virtual void EndOfJob(int32_t status, const QString& elapsed = QString()) = 0;
+  // Delivers the end of a job whose child failed.
+  virtual void FailedEndOfJob() = 0;
   // The program to start; empty to give up (having sent the end of job).
   virtual QString LocateProgram() = 0;
 

@@ -63,12 +63,15 @@ bool TEncodeMonitorThread::WaitUntilFinished(int timeoutMs) {
                                    [this] { return finished_; });
 }
 
-bool TEncodeMonitorThread::ChildHasExited() const {
+bool TEncodeMonitorThread::ChildHasExited(bool& failed) const {
   siginfo_t info{};
+  failed = false;
   // WNOWAIT: look only; the child is reaped when the monitor ends.
   if (::waitid(P_PID, static_cast<id_t>(child_), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
     return errno == ECHILD;
-  return info.si_pid != 0;
+  if (info.si_pid == 0) return false;
+  failed = info.si_code != CLD_EXITED || info.si_status != 0;
+  return true;
 }
 
 void TEncodeMonitorThread::CallOnMainThread(std::function<void(TChildProcessRunner&)> fn) {
@@ -136,11 +139,12 @@ void TEncodeMonitorThread::Execute() {
     if (terminated_.load()) break;
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     const int ready = ::poll(fds, 2, kPollMs);
-    if (ChildHasExited()) {
+    bool failed = false;
+    if (ChildHasExited(failed)) {
       // Drain what the child left in the pipes, then end the run.
       while (!terminated_.load() && PassOverPipes()) {
       }
-      CallOnMainThread([](TChildProcessRunner& runner) { runner.ProcessEnded(); });
+      CallOnMainThread([failed](TChildProcessRunner& runner) { runner.ProcessEnded(failed); });
       break;
     }
     if (ready > 0 && PendingBytes(out_) == 0 && PendingBytes(err_) == 0) {

@@ -43,7 +43,9 @@ class TEncodeMonitorThread : public std::enable_shared_from_this<TEncodeMonitorT
   void Execute();
   // One look at both pipes; true when either had data (handed to the runner).
   bool PassOverPipes();
-  bool ChildHasExited() const;
+  // True once the child has exited; failed tells whether it ended with a
+  // non-zero exit code or by a signal.
+  bool ChildHasExited(bool& failed) const;
   // Runs fn on the main thread and waits for it, unless terminated first.
   void CallOnMainThread(std::function<void(TChildProcessRunner&)> fn);
 

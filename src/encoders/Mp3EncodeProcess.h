@@ -4,7 +4,8 @@
 
 // Encodes WAV to MP3 (Encode true) or decodes MP3 to WAV (Encode false)
 // with lame, posting progress (Code 1..100) and one end-of-job message
-// (Code 2000; Status 0 declined, 1 output in use, 2 the child has exited)
+// (Code 2000; Status 0 declined, 1 output in use, 2 the child has exited,
+// 3 it failed)
 // to NotifyWindow. lame is looked for in the program folder, then on PATH.
 class TMp3EncodeProcess final : public TChildProcessRunner {
  public:
@@ -23,6 +24,8 @@ class TMp3EncodeProcess final : public TChildProcessRunner {
  protected:
   bool AsksBeforeOverwrite() const override { return JobKind != 1 && JobKind != 4; }
   void EndOfJob(int32_t status, const QString& elapsed = QString()) override;
+  // Status 3: lame failed; its unfinished output is gone.
+  void FailedEndOfJob() override { EndOfJob(3); }
   QString LocateProgram() override;
 
  private:

@@ -78,3 +78,8 @@ void TWMAEncodeProcess::EndOfJob(int32_t status, const QString& elapsed) {
   info.Status = status;
   SendProcessInfo(NotifyWindow, info);
 }
+
+void TWMAEncodeProcess::FailedEndOfJob() {
+  EndOfJob(8, QStringLiteral("ERROR: the WMA encoder failed; ") + DestFile +
+                  QStringLiteral(" was not written."));
+}

@@ -25,6 +25,8 @@ class TWMAEncodeProcess final : public TChildProcessRunner {
  protected:
   bool AsksBeforeOverwrite() const override { return JobKind != 1; }
   void EndOfJob(int32_t status, const QString& elapsed = QString()) override;
+  // Status 8, as for an error line: the utility failed without printing one.
+  void FailedEndOfJob() override;
   QString LocateProgram() override;
 };
 

@@ -229,7 +229,9 @@ void TJobRunner::StartEncodingTrack() {
 void TJobRunner::Mp3Ended(const TProcessInfo& info) {
   if (info.Status == 1 && !ProgressSeen)
     Show(Entry(EncodeIndex) + QStringLiteral("maybe be used,operate fail!"));
-  if ((info.Status == 2 || info.Status == 3) && !ProgressSeen)
+  // Status 3: lame failed (a full disk, say) and its output is gone, however
+  // far its progress had come.
+  if ((info.Status == 2 && !ProgressSeen) || info.Status == 3)
     Show(
         QStringLiteral("Create MP3 file error!\r\nPlease check the output and lame options or "
                        "run application again."));

@@ -25,6 +25,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -302,4 +304,25 @@ TEST_F(JobRunnerTest, StopAndCloseNeverDeadlockOnTheStreamWorkers) {
   ASSERT_TRUE(ogg.Valid());
   EXPECT_GT(ogg.TotalSamples(), 0);
   EXPECT_LT(ogg.TotalSamples(), 60 * 44100);
+}
+
+// A full disk while lame writes (its file-size limit): the run says so and
+// leaves no MP3 under the finished name, though lame had shown progress.
+TEST_F(JobRunnerTest, EncoderThatFailsHalfwayLeavesNoFileAndIsReported) {
+  ASSERT_TRUE(WriteSineWav(Path("five.wav"), 44100, 2, 5.0));
+  struct sigaction ignore {
+  }, old{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &old);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 30000;  // lame writes about 80 kB
+  setrlimit(RLIMIT_FSIZE, &small);
+  Run(kJobWavToMp3, {Path("five.wav")});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_EQ(Messages(), QStringList({"Create MP3 file error!\r\nPlease check the output and lame "
+                                     "options or run application again."}));
+  EXPECT_FALSE(QFile::exists(Out("five.mp3")));
 }
