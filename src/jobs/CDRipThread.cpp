@@ -99,11 +99,17 @@ void TCDRipThread::ExtractionLoop(const QString& path, int64_t length, int64_t f
   }
   // Unbuffered, so a full disk shows at the write that hit it.
   QFile file(path);
-  if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
+  if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
     PostEnd(kRipCannotCreate);
     return;
   }
-  ::flock(file.handle(), LOCK_EX | LOCK_NB);  // others see the file as in use
+  // The lock first, the truncation after: a file that another program holds
+  // is in use and stays untouched. Held, it shows this one as in use.
+  if (::flock(file.handle(), LOCK_EX | LOCK_NB) != 0 || !file.resize(0)) {
+    file.close();
+    PostEnd(kRipCannotCreate);
+    return;
+  }
   auto writeFailed = [&] {
     file.close();
     QFile::remove(path);

@@ -621,7 +621,10 @@ TEST_F(MainFormTest, ExtractAndConversionsRunThroughTheJobRunnerWindow) {
   SetJobRunnerHook({});
   QString shown;
   QTimer::singleShot(0, [&] {
-    if (QWidget* modal = QApplication::activeModalWidget()) shown = modal->windowTitle();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      shown = modal->windowTitle();
+      modal->grab().save(TW_BUILD_DIR "/ripform.png");  // to look at
+    }
   });
   form->Actions().Extract->trigger();  // returns once the window has closed
   EXPECT_EQ(shown, "Extracting(01/03): Opening");

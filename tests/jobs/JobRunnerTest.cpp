@@ -225,6 +225,8 @@ TEST_F(JobRunnerTest, ConversionsResampleBelow44100AndRemoveTheTemporaryFile) {
   EXPECT_EQ(ogg.SampleRate(), 44100);
   EXPECT_FALSE(QFile::exists(Out("MyReTemp.wav")));
 
+  Run(kJobRecorderMp3, {Path("cd.wav")});  // the recorder's save: beside its source
+  EXPECT_TRUE(IsReadableMp3(Path("cd.mp3")));
   Run(kJobMp3ToWav, {Out("low.mp3")});
   EXPECT_TRUE(IsReadableWav(Out("low.wav")));
   EXPECT_TRUE(Messages().isEmpty()) << Messages().join("|").toStdString();

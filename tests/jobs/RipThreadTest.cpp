@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <cmath>
 #include <csignal>
@@ -188,6 +189,20 @@ TEST_F(RipThreadTest, ForbiddenTitleCreatesNoFile) {
   EXPECT_TRUE(
       QDir(dir_.path() + "/out").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
   EXPECT_FALSE(QFile::exists(dir_.path() + "/escape.wav"));
+}
+
+// Another program holds the file (a lock): it is in use and stays as it was.
+TEST_F(RipThreadTest, FileLockedElsewhereIsStatusFiveAndUntouched) {
+  TDiscDescription disc;
+  disc.Tracks = {Track(10)};
+  OpenDisc(disc);
+  QFile held(Out("held.wav"));
+  ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+  held.write("someone else's data");
+  held.flush();
+  ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(EndStatuses(Rip(1, "held")), std::vector<int32_t>{kRipCannotCreate});
+  EXPECT_EQ(ReadAll(Out("held.wav")), QByteArray("someone else's data"));
 }
 
 TEST_F(RipThreadTest, MissingOutputFolderIsStatusFive) {
