@@ -292,13 +292,12 @@ void TJobRunner::ResampleEnded(const TProcessInfo& info) {
     if (JobKind == kJobWavToMp3) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
     return OggEnded(Info(kCodeOggEnded, kStepSkipped));
   }
-  SetGroup(QStringLiteral("Encoding"));
   if (JobKind == kJobWavToMp3) {
-    SetCaption("Encoding", EncodeIndex + 1, Entry(EncodeIndex));
+    Announce(QStringLiteral("Encoding"), "Encoding", EncodeIndex);
     return HandOff(*mp3_, TempPath(kMp3ResampleTemp), OutputPath(EncodeIndex, ".mp3"), true);
   }
   if (JobKind == kJobWavToOgg) {
-    SetCaption("Encoding", OggIndex + 1, Entry(OggIndex));
+    Announce(QStringLiteral("Encoding"), "Encoding", OggIndex);
     return OggRun(TempPath(kOggResampleTemp), OutputPath(OggIndex, ".ogg"), {});
   }
 }
@@ -349,55 +348,48 @@ void TJobRunner::StartExtraction(int index, bool afterEncoder) {
 }
 
 void TJobRunner::StartWavToMp3(int index, const QString& group) {
-  const QString entry = Entry(index);
-  if (!CheckSource(entry, false)) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
-  WaveIn1->SetFileName(entry);
-  if (WaveIn1->SampleRate() >= 44100) {
-    SetGroup(group);
-    SetCaption("Encoding", index + 1, entry);
-    return HandOff(*mp3_, entry, OutputPath(index, ".mp3"), true);
-  }
-  SetGroup(QStringLiteral("Resampling WAV"));
-  SetCaption("Resampling", index + 1, entry);
-  ResamplingRun(TempPath(kMp3ResampleTemp));
+  if (!CheckSource(Entry(index), false)) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
+  if (ResampledFirst(index, kMp3ResampleTemp)) return;
+  Announce(group, "Encoding", index);
+  HandOff(*mp3_, Entry(index), OutputPath(index, ".mp3"), true);
 }
 
 void TJobRunner::StartMp3ToWav(int index, const QString& group) {
-  const QString entry = Entry(index);
-  if (!CheckSource(entry, true)) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
-  SetGroup(group);
-  SetCaption("Decoding", index + 1, entry);
-  HandOff(*mp3_, entry, OutputPath(index, ".wav"), false);
+  if (!CheckSource(Entry(index), true)) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
+  Announce(group, "Decoding", index);
+  HandOff(*mp3_, Entry(index), OutputPath(index, ".wav"), false);
 }
 
 void TJobRunner::StartRecorderMp3(int index) {
-  const QString entry = Entry(index);
-  if (!CheckSource(entry, false)) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
-  SetGroup(QStringLiteral("Encoding WAV to MP3"));
-  SetCaption("Encoding", index + 1, entry);
-  HandOff(*mp3_, entry, OutputPath(index, ".mp3"), true);
+  if (!CheckSource(Entry(index), false)) return Mp3Ended(Info(kCodeMp3Ended, kStepSkipped));
+  Announce(QStringLiteral("Encoding WAV to MP3"), "Encoding", index);
+  HandOff(*mp3_, Entry(index), OutputPath(index, ".mp3"), true);
 }
 
 void TJobRunner::StartWavToOgg(int index, const QString& group) {
-  const QString entry = Entry(index);
-  if (!CheckSource(entry, false)) return OggEnded(Info(kCodeOggEnded, kStepSkipped));
-  WaveIn1->SetFileName(entry);
-  if (WaveIn1->SampleRate() >= 44100) {
-    SetGroup(group);
-    SetCaption("Encoding", index + 1, entry);
-    return OggRun(entry, OutputPath(index, ".ogg"), {});
-  }
-  SetGroup(QStringLiteral("Resampling WAV"));
-  SetCaption("Resampling", index + 1, entry);
-  ResamplingRun(TempPath(kOggResampleTemp));
+  if (!CheckSource(Entry(index), false)) return OggEnded(Info(kCodeOggEnded, kStepSkipped));
+  if (ResampledFirst(index, kOggResampleTemp)) return;
+  Announce(group, "Encoding", index);
+  OggRun(Entry(index), OutputPath(index, ".ogg"), {});
 }
 
 void TJobRunner::StartWavToWma(int index, const QString& group) {
-  const QString entry = Entry(index);
-  if (!CheckSource(entry, false)) return WmaEnded(Info(kCodeWmaEnded, kStepSkipped));
+  if (!CheckSource(Entry(index), false)) return WmaEnded(Info(kCodeWmaEnded, kStepSkipped));
+  Announce(group, "Encoding", index);
+  HandOffWma(Entry(index), OutputPath(index, ".wma"));
+}
+
+bool TJobRunner::ResampledFirst(int index, const char* temp) {
+  WaveIn1->SetFileName(Entry(index));
+  if (WaveIn1->SampleRate() >= 44100) return false;
+  Announce(QStringLiteral("Resampling WAV"), "Resampling", index);
+  ResamplingRun(TempPath(temp));
+  return true;
+}
+
+void TJobRunner::Announce(const QString& group, const char* verb, int index) {
   SetGroup(group);
-  SetCaption("Encoding", index + 1, entry);
-  HandOffWma(entry, OutputPath(index, ".wma"));
+  SetCaption(verb, index + 1, JobText(index));
 }
 
 bool TJobRunner::CheckSource(const QString& path, bool mp3) {

@@ -124,6 +124,11 @@ class TJobRunner final : public QObject {
   void StartRecorderMp3(int index);
   void StartWavToOgg(int index, const QString& group);
   void StartWavToWma(int index, const QString& group);
+  // Below 44100 Hz the source is resampled into temp first; true when that
+  // pass has started.
+  bool ResampledFirst(int index, const char* temp);
+  // The group caption and the window title for job index.
+  void Announce(const QString& group, const char* verb, int index);
   void HandOff(TChildProcessRunner& runner, const QString& source, const QString& dest,
                bool encode);
   void HandOffWma(const QString& source, const QString& dest);

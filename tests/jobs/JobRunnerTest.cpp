@@ -5,6 +5,7 @@
 #include "../encoders/TestWav.h"
 #include "CdTestDrives.h"
 #include "DiscImage.h"
+#include "FileSizeLimit.h"
 #include "MessageSink.h"
 #include "ScriptedDialogs.h"
 #include "encoders/EncodeProcessError.h"
@@ -25,8 +26,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-#include <csignal>
 #include <thread>
 
 namespace {
@@ -312,18 +311,10 @@ TEST_F(JobRunnerTest, StopAndCloseNeverDeadlockOnTheStreamWorkers) {
 // leaves no MP3 under the finished name, though lame had shown progress.
 TEST_F(JobRunnerTest, EncoderThatFailsHalfwayLeavesNoFileAndIsReported) {
   ASSERT_TRUE(WriteSineWav(Path("five.wav"), 44100, 2, 5.0));
-  struct sigaction ignore {
-  }, old{};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &old);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 30000;  // lame writes about 80 kB
-  setrlimit(RLIMIT_FSIZE, &small);
-  Run(kJobWavToMp3, {Path("five.wav")});
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &old, nullptr);
+  {
+    TFileSizeLimit full(30000);  // lame writes about 80 kB
+    Run(kJobWavToMp3, {Path("five.wav")});
+  }
   EXPECT_EQ(Messages(), QStringList({"Create MP3 file error!\r\nPlease check the output and lame "
                                      "options or run application again."}));
   EXPECT_FALSE(QFile::exists(Out("five.mp3")));

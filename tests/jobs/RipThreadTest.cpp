@@ -3,6 +3,7 @@
 
 #include "CdTestDrives.h"
 #include "DiscImage.h"
+#include "FileSizeLimit.h"
 #include "MessageSink.h"
 #include "platform/CdDriveLibrary.h"
 #include "platform/ProgramFolder.h"
@@ -270,19 +271,11 @@ TEST_F(RipThreadTest, FullDiskRemovesThePartialFile) {
   TDiscDescription disc;
   disc.Tracks = {Track(60)};
   OpenDisc(disc);
-  // A file-size limit stands in for a full disk: writes past it fail.
-  struct sigaction ignore {
-  }, old{};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &old);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 44 + 3 * 23520 + 100;
-  setrlimit(RLIMIT_FSIZE, &small);
-  const auto got = Rip(1, "full");
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &old, nullptr);
+  std::vector<TMessageSink::Received> got;
+  {
+    TFileSizeLimit full(44 + 3 * 23520 + 100);
+    got = Rip(1, "full");
+  }
   EXPECT_EQ(EndStatuses(got), std::vector<int32_t>{kRipWriteFailed});
   EXPECT_FALSE(QFile::exists(Out("full.wav")));
 }
