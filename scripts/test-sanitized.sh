@@ -9,7 +9,7 @@ targets=(settings_test platform_cd_test tw_tags_tests tw_acs_core_tests tw_acs_w
   tw_convert_tests procs_test converter_filter_test converter_components_test vorbis_test
   rip_test job_runner_test)
 cmake -S "$root" -B "$build" -G Ninja -DTW_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target "${targets[@]}" trackwell-discimage -j2
+cmake --build "$build" --target "${targets[@]}" trackwell-discimage trackwell-wmaenc -j2
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
