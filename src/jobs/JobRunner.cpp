@@ -76,12 +76,9 @@ TJobRunner::TJobRunner(uint8_t jobKind, int32_t cdHandle, const QStringList& job
 }
 
 TJobRunner::~TJobRunner() {
-  // Release a worker that waits on a send, and end every step, before the
-  // components go.
-  gate_->Close();
+  // Ends every step (releasing a worker that waits on a send) before the
+  // components go; a finished run has done so already.
   CleanUp();
-  StopSinks();
-  RipThread.reset();
 }
 
 void TJobRunner::WireSinks() {
@@ -209,8 +206,7 @@ void TJobRunner::StartEncodingTrack() {
   const QString wav = TrackWavPath(index);
   // Progress of the extraction says nothing about the encoder.
   ProgressSeen = false;
-  SetCaption("Encoding", ExtractIndex, JobText(index));
-  SetGroup(QStringLiteral("Encoding"));
+  Announce(QStringLiteral("Encoding"), "Encoding", index);
   switch (OutputFormat()) {
     case kFormatMp3:
       return HandOff(*mp3_, wav, OutputPath(index, ".mp3"), true);

@@ -6,7 +6,6 @@
 #include "settings/OptionsSetting.h"
 #include "settings/SharedRoutines.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -95,14 +94,9 @@ void TRipForm::ShowView() {
 
 void TRipForm::suitempbtStopClick() { runner_->StopClick(); }
 
-void TRipForm::closeEvent(QCloseEvent* event) {
-  runner_->FormClose();
-  event->accept();
-  QDialog::closeEvent(event);
-}
-
 void TRipForm::reject() {
-  // Escape and the title bar's close button end the run like closing does.
+  // Escape and the title bar's close button (QDialog's closeEvent rejects)
+  // end the run.
   runner_->FormClose();
   QDialog::reject();
 }

@@ -35,7 +35,6 @@ class TRipForm final : public QDialog {
   QPushButton* btStop = nullptr;
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
   void reject() override;
 
  private:

@@ -60,11 +60,6 @@ void ApplyOggSettings(TVorbisOut& out, const TOggOptions& options) {
   out.SetCompression(0.2f);
 }
 
-QString GenreNameAt(int position) {
-  const QStringList& names = GenreNames();
-  return position >= 0 && position < names.size() ? names[position] : QString();
-}
-
 QStringList RipVorbisComments(const TCDInfo& disc, const QString& title, int track) {
   QStringList lines;
   auto add = [&](const char* name, const QString& value) {

@@ -16,10 +16,6 @@ class TVorbisOut;
 // list count as automatic.
 void ApplyOggSettings(TVorbisOut& out, const TOggOptions& options);
 
-// The name of a genre list position (0-based, as TCDInfo keeps it); empty for
-// none.
-QString GenreNameAt(int position);
-
 // "NAME=value" Vorbis comments of a ripped track: TITLE, ARTIST, ALBUM, DATE,
 // GENRE, TRACKNUMBER and COMMENT, each only when it has a value.
 QStringList RipVorbisComments(const TCDInfo& disc, const QString& title, int track);

@@ -192,3 +192,8 @@ const QStringList& GenreNames() {
   }();
   return names;
 }
+
+QString GenreNameAt(int index) {
+  const QStringList& names = GenreNames();
+  return index >= 0 && index < names.size() ? names[index] : QString();
+}

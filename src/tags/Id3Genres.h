@@ -24,5 +24,9 @@ uint8_t ByteToGenre(int genre);
 // Exact, case-sensitive comparison.
 int GenreIndexOfName(const QString& name);
 
+// The name at that index of the 148-name table (0-based, as TCDInfo keeps
+// its genre); empty for -1 and anything outside the table.
+QString GenreNameAt(int index);
+
 // The 148 names in list order (without the empty entry).
 const QStringList& GenreNames();

@@ -6,6 +6,7 @@
 #include "jobs/JobPaths.h"
 #include "jobs/RipTags.h"
 #include "jobs/WmaEstimate.h"
+#include "tags/Id3Genres.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "jobs/JobRunner.h"
 
 #include "../encoders/TestWav.h"
+#include "../platform/CdImageFixture.h"
 #include "CdTestDrives.h"
 #include "DiscImage.h"
 #include "FileSizeLimit.h"
@@ -14,8 +15,6 @@
 #include "jobs/JobKinds.h"
 #include "jobs/SourceFiles.h"
 #include "platform/CdDriveLibrary.h"
-#include "platform/CdDrives.h"
-#include "platform/ProgramFolder.h"
 #include "settings/OptionsSetting.h"
 #include "tags/Id3Tag.h"
 
@@ -24,7 +23,6 @@
 #include <taglib/mpegfile.h>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <thread>
 
@@ -32,13 +30,10 @@ namespace {
 
 const QString kLongTitle = QString::fromUtf8("Ein sehr langer Titel über dreißig Zeichen – ♪");
 
-class JobRunnerTest : public ::testing::Test {
+class JobRunnerTest : public TCdImageFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    SetProgramFolder(dir_.path());
-    SetCdHardwareScan(false);
-    QDir().mkpath(Path("discs"));
+    TCdImageFixture::SetUp();
     QDir().mkpath(Path("out"));
     OptionsSetting = TOptionsSetting{};
     OptionsSetting.CommonOptions.OutputFolder = Path("out");
@@ -54,8 +49,7 @@ class JobRunnerTest : public ::testing::Test {
   void TearDown() override {
     runner.reset();
     if (handle_) CloseCDHandle(handle_);
-    SetCdHardwareScan(true);
-    SetProgramFolder(QString());
+    TCdImageFixture::TearDown();
   }
 
   QString Path(const QString& name) const { return dir_.path() + "/" + name; }
@@ -63,14 +57,8 @@ class JobRunnerTest : public ::testing::Test {
 
   // Three 2-second tracks; badSectors go into the image's list of damage.
   void OpenDisc(const char* badSectors = nullptr) {
-    for (int i = 0; i < 3; ++i) {
-      TTrackDescription t;
-      t.Sectors = 150;
-      t.Content = TTrackContent::Ramp;
-      disc_.Tracks.push_back(t);
-    }
-    QString error;
-    ASSERT_TRUE(WriteDiscImage(disc_, Path("discs/Jobs.cue"), &error));
+    disc_ = AudioDisc({2, 2, 2});
+    AddImage("Jobs", disc_);
     if (badSectors) {
       QFile bad(Path("discs/Jobs.bad"));
       ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
@@ -117,7 +105,6 @@ class JobRunnerTest : public ::testing::Test {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
-  QTemporaryDir dir_;
   TScriptedDialogs dialogs_;
   TMp3EncodeProcess mp3_;
   TWMAEncodeProcess wma_;
