@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <optional>
+
+// A user's file is opened only when it is a regular file. The open itself is
+// non-blocking, so a FIFO or a device put where a file belongs (or swapped
+// in after a check) is refused instead of freezing the caller.
+bool OpenRegularFile(QFile& file, QIODevice::OpenMode mode);
+
+// Reads a whole regular file of at most maxBytes; nothing when the path is
+// not a regular file, cannot be read or is larger (a profile linked to
+// /dev/zero or a huge file must not eat the memory).
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes);
