@@ -121,8 +121,10 @@ int32_t ReadCDAudioLBA(int32_t handle, TrackBuffer* buffer) {
   std::lock_guard lock(slot->Mutex);
   int32_t error = kCdOk;
   TCdDisc* disc = slot->CurrentDisc(false, &error);
-  if (disc &&
-      disc->ReadSectors(buffer->StartFrame, static_cast<int>(count), buffer->Data(), &error)) {
+  // Sector 0 is where the first track starts, which on a disc with audio
+  // hidden before track 1 lies past the disc's first sector.
+  if (disc && disc->ReadSectors(disc->Layout().Tracks.front().StartLsn + buffer->StartFrame,
+                                static_cast<int>(count), buffer->Data(), &error)) {
     buffer->Len = count * kRawSectorBytes;
     buffer->Status = kCdOk;
     return 1;

@@ -121,9 +121,9 @@ TEST_F(DiscImage, InvalidDescriptionsWriteNothing) {
   tooMany.Tracks.assign(100, Of(TTrackContent::Silence, 1));
   TDiscDescription empty;
   empty.Tracks = {Of(TTrackContent::Tone, 0)};
-  TDiscDescription firstGap;
-  firstGap.Tracks = {Of(TTrackContent::Tone, 10, 5)};
-  for (const TDiscDescription* disc : {&none, &tooMany, &empty, &firstGap}) {
+  TDiscDescription negativeGap;
+  negativeGap.Tracks = {Of(TTrackContent::Tone, 10, -5)};
+  for (const TDiscDescription* disc : {&none, &tooMany, &empty, &negativeGap}) {
     QString error;
     EXPECT_FALSE(WriteDiscImage(*disc, dir.path() + "/bad.cue", &error));
     EXPECT_FALSE(error.isEmpty());

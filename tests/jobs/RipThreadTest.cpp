@@ -25,7 +25,7 @@ namespace {
 // A generated disc image opened through the drive library, and an output
 // folder, both in a temporary program folder.
 class RipThreadTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     SetProgramFolder(dir_.path());
@@ -118,23 +118,37 @@ class RipThreadTest : public ::testing::Test {
   TMessageSink sink_;
 };
 
-TEST_F(RipThreadTest, TrackIsCopiedByteForByteBehindTheHeader) {
-  TDiscDescription disc;
-  disc.Tracks = {Track(25), Track(40, TTrackContent::Noise, 150), Track(20)};
-  OpenDisc(disc);
+// Every track, ripped, holds exactly the image's sectors of that track.
+void ExpectTracksCopiedByteForByte(RipThreadTest& test, const TDiscDescription& disc) {
+  test.OpenDisc(disc);
   const TDiscLayout layout = LayoutOf(disc);
-  for (int track = 1; track <= 3; ++track) {
-    sink_.Clear();
-    const auto got = Rip(track, QString("T%1").arg(track));
-    EXPECT_EQ(EndStatuses(got), std::vector<int32_t>{kRipDone}) << track;
+  const int tracks = static_cast<int>(disc.Tracks.size());
+  for (int track = 1; track <= tracks; ++track) {
+    test.sink_.Clear();
+    const auto got = test.Rip(track, QString("T%1").arg(track));
+    EXPECT_EQ(RipThreadTest::EndStatuses(got), std::vector<int32_t>{kRipDone}) << track;
     const int64_t start = layout.TrackStarts[track - 1];
-    const int64_t end = track < 3 ? layout.TrackStarts[track] : layout.LeadOut;
-    const QByteArray file = ReadAll(Out(QString("T%1.wav").arg(track)));
-    const QByteArray audio = Expected(start, end - start);
+    const int64_t end = track < tracks ? layout.TrackStarts[track] : layout.LeadOut;
+    const QByteArray file = RipThreadTest::ReadAll(test.Out(QString("T%1.wav").arg(track)));
+    const QByteArray audio = test.Expected(start, end - start);
     ASSERT_EQ(file.size(), 44 + audio.size()) << track;
     EXPECT_EQ(file.left(44), CdWaveHeader(audio.size()));
     EXPECT_TRUE(file.mid(44) == audio) << "track " << track << " differs from the image";
   }
+}
+
+TEST_F(RipThreadTest, TrackIsCopiedByteForByteBehindTheHeader) {
+  TDiscDescription disc;
+  disc.Tracks = {Track(25), Track(40, TTrackContent::Noise, 150), Track(20)};
+  ExpectTracksCopiedByteForByte(*this, disc);
+}
+
+// Audio hidden before track 1: sector 0 of a read is where track 1 starts.
+TEST_F(RipThreadTest, TrackOnePregapShiftsNoTrack) {
+  TDiscDescription disc;
+  disc.Tracks = {Track(25, TTrackContent::Ramp, 20), Track(40, TTrackContent::Noise, 150),
+                 Track(20, TTrackContent::Ramp, 33)};
+  ExpectTracksCopiedByteForByte(*this, disc);
 }
 
 TEST_F(RipThreadTest, ReadsAtMostTenSectorsWithOneProgressEach) {

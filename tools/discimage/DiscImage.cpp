@@ -109,8 +109,7 @@ bool Validate(const TDiscDescription& disc, QString* error) {
   for (size_t i = 0; i < disc.Tracks.size(); ++i) {
     const TTrackDescription& t = disc.Tracks[i];
     if (t.Sectors < 1) return fail(QString("track %1 is shorter than one sector").arg(i + 1));
-    if (t.GapSectors < 0 || (i == 0 && t.GapSectors != 0))
-      return fail(QString("track %1 has an invalid gap").arg(i + 1));
+    if (t.GapSectors < 0) return fail(QString("track %1 has an invalid gap").arg(i + 1));
   }
   return true;
 }

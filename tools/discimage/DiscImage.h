@@ -6,9 +6,10 @@
 //
 // The cue names one BINARY file with the cue's base name and ".bin" (libcdio
 // derives the .bin name from the .cue name), and marks gaps with INDEX 00 /
-// INDEX 01 instead of PREGAP lines. Track 1 starts at sector 0 (00:02:00
-// absolute). A gap before track k is silence at the end of track k - 1's
-// span in the file.
+// INDEX 01 instead of PREGAP lines. The disc starts at sector 0 (00:02:00
+// absolute); a gap before track 1 makes track 1 start later, as on discs
+// with audio hidden before it. A gap before track k is silence at the end of
+// track k - 1's span in the file.
 
 #include <QByteArray>
 #include <QString>
@@ -33,7 +34,7 @@ enum class TTrackContent {
 
 struct TTrackDescription {
   int64_t Sectors = 0;     // length from INDEX 01 to the next track's gap
-  int64_t GapSectors = 0;  // silent INDEX 00 gap before this track; 0 for track 1
+  int64_t GapSectors = 0;  // silent INDEX 00 gap before this track
   TTrackContent Content = TTrackContent::Tone;
   double FrequencyHz = 440.0;  // Tone: fundamental
   double Amplitude = 0.25;     // Tone and Noise: peak as a fraction of full scale
@@ -74,7 +75,7 @@ QString CueText(const TDiscDescription& disc, const QString& binName);
 // Writes cuePath and the .bin beside it (same base name). Each file is
 // written to a temporary name and renamed, so no half image is ever left.
 // False with *error set when the description is invalid (no track, more
-// than 99, a length below 1 sector, a gap on track 1) or a file cannot be
+// than 99, a length below 1 sector, a negative gap) or a file cannot be
 // written.
 bool WriteDiscImage(const TDiscDescription& disc, const QString& cuePath, QString* error);
 
