@@ -97,6 +97,14 @@ QString TDriveAccess::DriveDescription(int index) const {
   return Description(list.Entries[index]);
 }
 
+QStringList DriveDescriptions() {
+  const CDList list = ReadDriveList();
+  QStringList descriptions;
+  for (int i = 0; i < list.Count && i < kCDListCapacity; ++i)
+    descriptions << Description(list.Entries[i]);
+  return descriptions;
+}
+
 QString TDriveAccess::CurrentDiscKey() const {
   TCdLayout layout;
   if (handle_ == 0 || !CdReadLayout(handle_, &layout)) return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -59,3 +60,6 @@ class TDriveAccess {
   QString status_;
   std::vector<TTrackRow> rows_;
 };
+
+// The description of every drive in the list, in list order, read at once.
+QStringList DriveDescriptions();

@@ -32,7 +32,8 @@ QString TScriptedDialogs::SaveFile(QWidget*, const TFileDialogRequest& request) 
   return answer;
 }
 
-QString TScriptedDialogs::BrowseFolder(QWidget*, const QString&, const QString&) {
+QString TScriptedDialogs::BrowseFolder(QWidget*, const QString& caption, const QString& start) {
+  FolderRequests.push_back({caption, start});
   if (FolderAnswers.empty()) return {};
   QString answer = FolderAnswers.front();
   FolderAnswers.pop_front();

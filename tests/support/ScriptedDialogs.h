@@ -31,6 +31,11 @@ class TScriptedDialogs final : public TDialogSeam {
 
   std::vector<Shown> Messages;
   std::vector<TFileDialogRequest> FileRequests;
+  struct FolderRequest {
+    QString Caption;
+    QString Start;
+  };
+  std::vector<FolderRequest> FolderRequests;
   std::deque<TMsgResult> Answers;
   std::deque<QStringList> OpenAnswers;
   std::deque<QString> SaveAnswers;
