@@ -6,6 +6,7 @@
 #include "app/EditTrackName.h"
 #include "app/ExtractCommand.h"
 #include "app/JobLauncher.h"
+#include "app/OptionsCommand.h"
 #include "app/TrackListView.h"
 #include "cd/MediaWatcher.h"
 #include "encoders/Mp3EncodeProcess.h"
@@ -20,11 +21,14 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcMainForm, "trackwell.app.mainform")
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   LoadSettings();
@@ -96,6 +100,7 @@ void TMainForm::ConnectActions() {
   on(a.Extract, [this] { ExtractExecute(); });
   on(a.SelectAll, [this] { SelectAllExecute(); });
   on(a.SelectNone, [this] { SelectNoneExecute(); });
+  on(a.Options, [this] { OptionsExecute(); });
   on(a.Exit, [this] { close(); });
   on(a.WavToMp3, [this] { ConversionExecute(kJobWavToMp3); });
   on(a.Mp3ToWav, [this] { ConversionExecute(kJobMp3ToWav); });
@@ -113,7 +118,7 @@ void TMainForm::ConnectActions() {
   // "Change &Skin" marks the current skin each time the submenu opens.
   connect(a.ChangeSkin, &QMenu::aboutToShow, this, [this] { CheckCurrentSkin(); });
 
-  // Not wired yet, their windows come later: Options, Record,
+  // Not wired yet, their windows come later: Record,
   // Query Freedb, WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
   // Volume Control, Clear History, Help, Tip of the Day, About, Open output
   // directory.
@@ -141,6 +146,17 @@ void TMainForm::UpdateActions() {
 void TMainForm::CheckCurrentSkin() {
   const int index = OptionsSetting.SkinIndex;
   for (QAction* item : actions_.SkinItems) item->setChecked(item->data().toInt() == index);
+}
+
+int32_t TMainForm::OpenDrive(int index) {
+  const int32_t previous = drive_.CDHandle();
+  const int32_t handle = drive_.OpenDrive(index);
+  SetStatusText(drive_.StatusText());
+  // Only the newest handle is kept; the one it replaces would stay open
+  // until the program ends otherwise.
+  if (previous != 0 && previous != handle && !CloseCD(previous))
+    qCWarning(lcMainForm) << "could not close the previous CD handle" << previous;
+  return handle;
 }
 
 void TMainForm::LoadTrackList() {
@@ -241,6 +257,8 @@ void TMainForm::ExtractExecute() {
 void TMainForm::SelectAllExecute() { lvTracks->SetAllChecked(true); }
 
 void TMainForm::SelectNoneExecute() { lvTracks->SetAllChecked(false); }
+
+void TMainForm::OptionsExecute() { ExecuteOptions(this); }
 
 void TMainForm::RenameTitleExecute() {
   const int row = lvTracks->SelectedRow();

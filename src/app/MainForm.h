@@ -33,6 +33,11 @@ class TMainForm final : public QMainWindow {
   QString StatusText() const;
   void SetStatusText(const QString& text);
   QString DriveText() const { return driveText_; }
+  void SetDriveText(const QString& text) { driveText_ = text; }
+
+  // Opens the drive at that list position and shows its status text; the
+  // handle it replaces is closed. Returns the new handle (0 on failure).
+  int32_t OpenDrive(int index);
 
   bool Playing() const { return playing_; }
   bool Paused() const { return paused_; }
@@ -48,6 +53,7 @@ class TMainForm final : public QMainWindow {
   void ExtractExecute();
   void SelectAllExecute();
   void SelectNoneExecute();
+  void OptionsExecute();
   void RenameTitleExecute();
   void ID3TagEditExecute();
   void ConversionExecute(uint8_t jobKind);

@@ -4,7 +4,6 @@
 int main(int argc, char** argv) {
   TTrackwellApplication app(argc, argv);
   QApplication::setApplicationName("Trackwell");
-  QApplication::setApplicationDisplayName("Trackwell");
   TMainForm window;
   window.show();
   return app.exec();
