@@ -24,8 +24,6 @@ QByteArray CutUtf8(const QByteArray& text, int max) {
   return text.left(end);
 }
 
-QByteArray Trimmed(const char* text) { return QByteArray(text).trimmed(); }
-
 void AddHardwareDrives(std::vector<TCdDriveInfo>& drives) {
   char** devices = cdio_get_devices(DRIVER_DEVICE);
   if (!devices) return;  // no drive: NULL rather than an empty list
@@ -37,10 +35,7 @@ void AddHardwareDrives(std::vector<TCdDriveInfo>& drives) {
     drive.Product = CutUtf8(QFileInfo(drive.Source).fileName().toUtf8(), 16);
     if (CdIo_t* p = cdio_open(*d, DRIVER_DEVICE)) {
       cdio_hwinfo_t info{};
-      if (cdio_get_hwinfo(p, &info)) {
-        drive.Vendor = CutUtf8(Trimmed(info.psz_vendor), 8);
-        drive.Product = CutUtf8(Trimmed(info.psz_model), 16);
-      }
+      if (cdio_get_hwinfo(p, &info)) SetInquiryNames(&drive, info.psz_vendor, info.psz_model);
       cdio_destroy(p);
     }
     drives.push_back(drive);
@@ -68,6 +63,14 @@ void AddImages(std::vector<TCdDriveInfo>& drives) {
   }
 }
 }  // namespace
+
+void SetInquiryNames(TCdDriveInfo* drive, const QByteArray& vendor, const QByteArray& model) {
+  // The vendor field is blank-padded to its 8 characters in inquiry data and
+  // the product follows it directly, so the padding is part of the name.
+  drive->Vendor = CutUtf8(vendor, 8).leftJustified(8, ' ');
+  const QByteArray product = model.trimmed();
+  if (!product.isEmpty()) drive->Product = CutUtf8(product, 16);
+}
 
 std::vector<TCdDriveInfo> ListCdDrives() {
   QuietCdioLogging();

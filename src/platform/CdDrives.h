@@ -25,6 +25,10 @@ struct TCdDriveInfo {
 // discs/ subfolder sorted by name; at most 8 in all.
 std::vector<TCdDriveInfo> ListCdDrives();
 
+// Takes a drive's vendor and product from its inquiry data: the vendor as
+// reported, padded with blanks to its 8 characters; the product trimmed.
+void SetInquiryNames(TCdDriveInfo* drive, const QByteArray& vendor, const QByteArray& model);
+
 // Tests switch the scan for optical drives off so only images count.
 void SetCdHardwareScan(bool enabled);
 

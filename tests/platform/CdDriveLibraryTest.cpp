@@ -94,6 +94,28 @@ TEST_F(CdDriveLibrary, ImagesAreVirtualDrivesSortedByName) {
   }
 }
 
+// Inquiry data pads the vendor to 8 characters and the product follows it.
+TEST(InquiryNames, VendorKeepsItsPaddingProductIsTrimmed) {
+  struct Case {
+    const char* Vendor;
+    const char* Model;
+    const char* WantVendor;
+    const char* WantProduct;
+  };
+  const Case cases[] = {
+      {"ACME    ", "DVD-RW 24X      ", "ACME    ", "DVD-RW 24X"},
+      {"ACME", "DVD-RW 24X", "ACME    ", "DVD-RW 24X"},
+      {"LONGVENDORNAME", "A PRODUCT NAME LONGER THAN 16", "LONGVEND", "A PRODUCT NAME L"},
+      {"", "   ", "        ", "sr0"}};
+  for (const Case& c : cases) {
+    TCdDriveInfo drive;
+    drive.Product = "sr0";
+    SetInquiryNames(&drive, c.Vendor, c.Model);
+    EXPECT_EQ(drive.Vendor, QByteArray(c.WantVendor)) << c.Vendor;
+    EXPECT_EQ(drive.Product, QByteArray(c.WantProduct)) << c.Model;
+  }
+}
+
 TEST_F(CdDriveLibrary, ListHonoursCapacityAndHoldsAtMostEight) {
   for (int i = 0; i < 10; ++i) AddImage(QString("disc%1").arg(i), AudioDisc({1}));
   CDList list = DriveList();
