@@ -1,15 +1,20 @@
 #include "platform/CdDisc.h"
 
 #include "platform/CdDriveLibrary.h"
+#include "platform/CueSheetCheck.h"
+#include "platform/UserFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStringList>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
 #include <mutex>
+
+Q_LOGGING_CATEGORY(lcCdDisc, "trackwell.platform.disc")
 
 namespace {
 void SilentLog(cdio_log_level_t, const char*) {}
@@ -61,6 +66,12 @@ std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int3
     // libcdio reads the .bin named after the .cue whatever the FILE line says.
     const QFileInfo bin(ImageBinPath(source));
     if (!QFileInfo(source).isFile() || !bin.isFile()) return nullptr;
+    const std::optional<QByteArray> cue = ReadRegularFile(source, kMaxCueSheetBytes);
+    QString why = "not a readable regular file";
+    if (!cue || !IsAudioCueSheet(*cue, &why)) {
+      qCWarning(lcCdDisc) << source << "is not an audio disc image:" << why;
+      return nullptr;
+    }
     binSectors = bin.size() / kRawSectorBytes;
   }
   CdIo_t* p =
@@ -138,7 +149,7 @@ std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePat
   QString path = cuePath;
   if (path.endsWith(".cue", Qt::CaseInsensitive)) path.chop(4);
   QFile file(path + ".bad");
-  if (!file.open(QIODevice::ReadOnly)) return ranges;
+  if (!OpenRegularFile(file, QIODevice::ReadOnly)) return ranges;
   // A few ranges at most; a huge file is not a list.
   while (!file.atEnd() && ranges.size() < 10000) {
     const QString line = QString::fromUtf8(file.readLine(256)).trimmed();

@@ -2,10 +2,13 @@
 // contents or failing reads, never a crash or a read outside the image.
 #include "CdImageFixture.h"
 #include "platform/CdDriveLibrary.h"
+#include "platform/CueSheetCheck.h"
 
 #include <QFile>
 
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 class CdImageInput : public TCdImageFixture {
@@ -107,6 +110,8 @@ TEST_F(CdImageInput, GarbageInTheCueNeverCrashes) {
       "    INDEX 01 00:01:00\n",
       "FILE \"g.bin\" BINARY\n  TRACK 100 AUDIO\n    INDEX 01 00:00:00\n",
       "FILE \"g.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 -1:00:00\n",
+      "FILE \"g.bin\" BINARY\n  TRACK 75 AUDIO\n    INDEX 01 00:00:00\n",
+      "FILE \"g.bin\" BINARY\n  TRACK 99 AUDIO\n    INDEX 01 00:00:00\n",
       QByteArray(5000, 'X'),
   };
   for (const QByteArray& cue : cues) {
@@ -165,3 +170,41 @@ TEST_F(CdImageInput, TrayCommandsDoNothingOnAnImage) {
   EXPECT_NE(CloseCDHandle(h), 0);
 }
 }  // namespace
+
+// What reaches libcdio's parser: tracks 1, 2, 3 ... with an INDEX 01 each.
+TEST(CueSheetCheck, AcceptsOnlyOrderedTracksWithValidIndexes) {
+  const QByteArray head = "FILE \"d.bin\" BINARY\r\n";
+  const struct {
+    QByteArray Body;
+    bool Accepted;
+  } cases[] = {
+      {"  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n", true},
+      {"REM GENRE Rock\nTITLE \"x\"\n  TRACK 01 AUDIO\n    FLAGS DCP\n    PREGAP 00:02:00\n"
+       "    INDEX 00 00:00:00\n    INDEX 01 00:01:74\n  TRACK 2 MODE1/2352\n    INDEX 01 "
+       "01:00:00\n",
+       true},
+      {"  TRACK 75 AUDIO\n    INDEX 01 00:00:00\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 03 AUDIO\n    INDEX 01 00:09:00\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:09:00\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 01 00:00:75\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 01 00:60:00\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 01 00:01:00\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 01 00:00:00\nFILE \"e.bin\" BINARY\n", false},
+      {"  TRACK 01 VIDEO\n    INDEX 01 00:00:00\n", false},
+      {"  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    JUMP 3\n", false},
+      {"", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsAudioCueSheet(head + c.Body), c.Accepted) << c.Body.data();
+  EXPECT_FALSE(IsAudioCueSheet("  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));  // no FILE
+}
+
+// A FIFO put where the damaged-sector list belongs must not freeze the open.
+TEST_F(CdImageInput, FifoAsDamagedSectorListIsIgnored) {
+  AddImage("fifo", AudioDisc({2}));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(DiscsFolder() + "/fifo.bad").constData(), 0600), 0);
+  const int32_t h = Open();
+  CDTOC toc;
+  ASSERT_EQ(ReadTable(h, &toc), 1);
+  EXPECT_EQ(ReadOne(h, 10), 1);
+}
