@@ -1,10 +1,15 @@
 #include "settings/ProfileFile.h"
 
+#include "platform/UserFile.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <limits>
+
+Q_LOGGING_CATEGORY(lcProfile, "trackwell.settings.profile")
 
 namespace {
 
@@ -72,9 +77,18 @@ TProfileWriteError::TProfileWriteError(const QString& path)
       Path(path) {}
 
 TProfileFile::TProfileFile(QString path) : path_(std::move(path)) {
-  QFile file(path_);
-  if (!file.open(QIODevice::ReadOnly)) return;
-  const QByteArray data = file.readAll();
+  const QFileInfo info(path_);
+  if (!info.exists() && !info.isSymLink()) return;
+  // A FIFO or device here would block or never end; a link to /dev/zero
+  // would fill the memory.
+  const std::optional<QByteArray> read = ReadRegularFile(path_, kMaxProfileBytes);
+  if (!read) {
+    unreadable_ = true;
+    qCWarning(lcProfile) << path_ << "is not a readable settings file of at most"
+                         << kMaxProfileBytes << "bytes; it is left as it is";
+    return;
+  }
+  const QByteArray& data = *read;
   int crlf = 0, lf = 0;
   qsizetype start = 0;
   while (start < data.size()) {
@@ -207,6 +221,7 @@ void TProfileFile::WriteBool(const QString& section, const QString& key, bool va
 
 void TProfileFile::Save() const {
   const QString full = QFileInfo(path_).absoluteFilePath();
+  if (unreadable_) throw TProfileWriteError(full);
   const QFileInfo info(full);
   // A read-only file is refused even where its folder would allow a rename,
   // and for root too.

@@ -18,8 +18,13 @@ class TProfileWriteError : public std::runtime_error {
 // An INI ("profile") file held in memory. Section and key names match without
 // regard to case; every line this class does not rewrite stays byte for byte.
 // Save writes a temporary file beside the target and renames it over.
+// A file that exists but cannot be read as one (not a regular file, larger
+// than kMaxProfileBytes, unreadable) is held as empty and is never saved
+// over, so its contents are not lost.
 class TProfileFile {
  public:
+  static constexpr qint64 kMaxProfileBytes = 32 * 1024 * 1024;
+
   explicit TProfileFile(QString path);  // reads the file when it exists
 
   QString ReadString(const QString& section, const QString& key, const QString& def) const;
@@ -38,6 +43,8 @@ class TProfileFile {
   void Save() const;
 
   const QString& Path() const { return path_; }
+  // The file exists but could not be read; Save refuses it.
+  bool Unreadable() const { return unreadable_; }
 
  public:
   enum class Kind { Other, Section, Key };
@@ -56,6 +63,7 @@ class TProfileFile {
   int SectionEnd(int sectionLine) const;
 
   QString path_;
+  bool unreadable_ = false;
   std::vector<Line> lines_;
   // First line of each section by lower-case name; rebuilt after inserts.
   mutable QHash<QString, int> sections_;

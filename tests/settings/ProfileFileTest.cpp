@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -144,6 +145,24 @@ TEST_F(ProfileFileTest, SaveLeavesNoTemporaryFileBehind) {
   f.WriteString("s", "k", "v");
   f.Save();
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ini"});
+}
+
+// A FIFO, a link to an endless device or an oversized file is neither read
+// (no freeze, no memory run-away) nor saved over.
+TEST_F(ProfileFileTest, FileThatIsNotAReadableProfileIsLeftAlone) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.ini")).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link("/dev/zero", Path("zero.ini")));
+  WriteFile("big.ini", "[s]\nk=v\n");
+  ASSERT_TRUE(QFile(Path("big.ini")).resize(TProfileFile::kMaxProfileBytes + 1));
+  for (const char* name : {"fifo.ini", "zero.ini", "big.ini"}) {
+    TProfileFile f(Path(name));
+    EXPECT_TRUE(f.Unreadable()) << name;
+    EXPECT_EQ(f.ReadString("s", "k", "default"), "default") << name;
+    f.WriteString("s", "k", "new");
+    EXPECT_THROW(f.Save(), TProfileWriteError) << name;
+  }
+  EXPECT_EQ(QFileInfo(Path("big.ini")).size(), TProfileFile::kMaxProfileBytes + 1);
+  EXPECT_TRUE(QFileInfo(Path("zero.ini")).isSymLink());
 }
 
 }  // namespace
