@@ -109,6 +109,11 @@ std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int3
 
 TCdDisc::~TCdDisc() = default;
 
+int TCdDisc::MediaChanged() {
+  if (isImage_) return 0;
+  return cdio_get_media_changed(static_cast<CdIo_t*>(cdio_.get()));
+}
+
 bool TCdDisc::HasAudioTrack() const {
   for (const TCdTrackInfo& track : layout_.Tracks)
     if (track.IsAudio) return true;

@@ -49,6 +49,10 @@ class TCdDisc {
   // Sectors 0 .. ReadableEnd() - 1 can be read: the lead-out, or less when
   // an image's .bin is shorter.
   int64_t ReadableEnd() const { return readableEnd_; }
+  // Asks the drive whether its medium changed since the last question, a
+  // cheap query that does not spin the disc up: 1 changed, 0 not, negative
+  // when the drive cannot tell.
+  int MediaChanged();
 
   // Reads count raw 2352-byte sectors from lsn into out (room for
   // count * 2352 bytes). The range is checked first.

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 namespace {
 std::atomic<bool> hardwareScan{true};
@@ -86,15 +87,23 @@ QString CdMediaSignature(int32_t handle) {
   auto slot = FindCdHandle(handle);
   if (!slot) return {};
   if (slot->Drive.IsImage) return ImageSignature(slot->Drive.Source);
-  std::lock_guard lock(slot->Mutex);
+  // An extraction or playback holds the drive: the poll must not compete
+  // with it, so it answers with what it saw last.
+  std::unique_lock lock(slot->Mutex, std::try_to_lock);
+  std::lock_guard signatureLock(slot->SignatureMutex);
+  if (!lock.owns_lock()) return slot->LastSignature;
   int32_t error = kCdOk;
   TCdDisc* disc = slot->CurrentDisc(true, &error);
-  if (!disc) return {};
-  const TCdLayout& layout = disc->Layout();
-  QString signature = QString::number(layout.FirstTrack);
-  for (const TCdTrackInfo& track : layout.Tracks)
-    signature += ':' + QString::number(track.StartLsn);
-  return signature + ':' + QString::number(layout.LeadOutLsn);
+  QString signature;
+  if (disc) {
+    const TCdLayout& layout = disc->Layout();
+    signature = QString::number(layout.FirstTrack);
+    for (const TCdTrackInfo& track : layout.Tracks)
+      signature += ':' + QString::number(track.StartLsn);
+    signature += ':' + QString::number(layout.LeadOutLsn);
+  }
+  slot->LastSignature = signature;
+  return signature;
 }
 
 bool CdReadLayout(int32_t handle, TCdLayout* layout) {

@@ -11,7 +11,15 @@ std::array<std::shared_ptr<TCdHandleSlot>, kMaxCDHandles> table;
 std::atomic<int32_t> lastError{kCdOk};
 }  // namespace
 
-TCdDisc* TCdHandleSlot::CurrentDisc(bool reopen, int32_t* error) {
+bool MediaPollRereads(bool driveBusy, bool discOpen, int mediaChanged) {
+  if (driveBusy) return false;
+  return !discOpen || mediaChanged != 0;
+}
+
+TCdDisc* TCdHandleSlot::CurrentDisc(bool refresh, int32_t* error) {
+  bool reopen = false;
+  if (!Drive.IsImage && refresh && Disc)
+    reopen = MediaPollRereads(false, true, Disc->MediaChanged());
   if (Drive.IsImage) {
     const QString signature = ImageSignature(Drive.Source);
     if (signature.isEmpty()) {

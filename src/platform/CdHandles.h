@@ -19,11 +19,22 @@ struct TCdHandleSlot {
   std::unique_ptr<TCdDisc> Disc;
   QString ImageSignatureAtOpen;
 
+  // The last media signature of a physical drive, kept for the polls that
+  // find the drive busy. Guarded by SignatureMutex, not Mutex.
+  std::mutex SignatureMutex;
+  QString LastSignature;
+
   // The disc in the drive, opened on first use. An image is reopened when
-  // its files changed; reopen forces it (a drive's table of contents).
+  // its files changed; with refresh, a physical drive's table of contents is
+  // read again when the drive reports a changed medium (or cannot tell).
   // Caller holds Mutex. Null with *error set when there is no readable disc.
-  TCdDisc* CurrentDisc(bool reopen, int32_t* error);
+  TCdDisc* CurrentDisc(bool refresh, int32_t* error);
 };
+
+// Whether a poll of a physical drive rereads its table of contents: never
+// while another operation holds the drive (an extraction, playback); else
+// when no disc is open or the drive reports, or cannot rule out, a change.
+bool MediaPollRereads(bool driveBusy, bool discOpen, int mediaChanged);
 
 // The slot of a handle, null for a handle that is not open.
 std::shared_ptr<TCdHandleSlot> FindCdHandle(int32_t handle);

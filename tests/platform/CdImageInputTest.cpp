@@ -2,6 +2,7 @@
 // contents or failing reads, never a crash or a read outside the image.
 #include "CdImageFixture.h"
 #include "platform/CdDriveLibrary.h"
+#include "platform/CdHandles.h"
 #include "platform/CueSheetCheck.h"
 
 #include <QFile>
@@ -207,4 +208,18 @@ TEST_F(CdImageInput, FifoAsDamagedSectorListIsIgnored) {
   CDTOC toc;
   ASSERT_EQ(ReadTable(h, &toc), 1);
   EXPECT_EQ(ReadOne(h, 10), 1);
+}
+
+// A physical drive's poll rereads the table only when it may have changed,
+// and never while an extraction or playback holds the drive.
+TEST(MediaPoll, RereadsOnlyAFreeDriveWhoseMediumMayHaveChanged) {
+  const struct {
+    bool Busy, DiscOpen;
+    int Changed;
+    bool Rereads;
+  } cases[] = {{true, false, 1, false}, {true, true, 1, false}, {false, false, 0, true},
+               {false, true, 0, false}, {false, true, 1, true}, {false, true, -1, true}};
+  for (const auto& c : cases)
+    EXPECT_EQ(MediaPollRereads(c.Busy, c.DiscOpen, c.Changed), c.Rereads)
+        << c.Busy << c.DiscOpen << c.Changed;
 }
