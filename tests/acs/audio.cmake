@@ -4,3 +4,7 @@ tw_test(audio_out_test
           ${CMAKE_CURRENT_LIST_DIR}/AlsaTestCard.h
           ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
   DEPS tw_acs)
+tw_test(indicator_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/IndicatorTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
+  DEPS tw_acs)
