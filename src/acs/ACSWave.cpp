@@ -371,6 +371,13 @@ void TWaveOut::Prepare() {
     if (bits != 16) FailPrepare("Cannot encode 8 bit sound into ADPCM.");
     if (ImaBlockFrames(blockSize_, channels) <= 1)
       FailPrepare("Cannot encode this channel count into ADPCM.");
+    // Stereo codes go in groups of 8 bytes: a block size that is not a
+    // multiple of 8 would end in 4 bytes no sample fills, which other
+    // programs do not skip.
+    if (channels == 2 && blockSize_ % 8 != 0)
+      FailPrepare(QString("Cannot encode stereo ADPCM in blocks of %1 bytes: the block size "
+                          "must be a multiple of 8.")
+                      .arg(blockSize_));
     if (appending_) {
       if (uint32_t(rate) != existing_.SampleRate || channels != existing_.Channels)
         FailPrepare("Cannot append data in different audio format.");
