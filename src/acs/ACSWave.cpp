@@ -316,6 +316,9 @@ bool TWaveOut::WriteAll(const uint8_t* data, int64_t size) {
 void TWaveOut::Prepare() {
   endOfInput_ = false;
   appending_ = false;
+  samplesWritten_ = 0;
+  headerFact_ = 0;
+  existingBlocks_ = 0;
   if (!FStreamAssigned) {
     if (FFileName.isEmpty()) throw EACSException("File name is not assigned.");
     if (FFileMode == foAppend && QFileInfo::exists(FFileName)) {
@@ -381,11 +384,13 @@ void TWaveOut::Prepare() {
     if (appending_) {
       if (uint32_t(rate) != existing_.SampleRate || channels != existing_.Channels)
         FailPrepare("Cannot append data in different audio format.");
+      existingBlocks_ = std::max<int64_t>(0, FStream->size() - existing_.DataOffset) / blockSize_;
       FStream->seek(FStream->size());
     } else {
       const uint32_t n = in->Size() > 0 ? uint32_t(in->Size() / 2 / channels) : 0;
       const QByteArray header = ImaWaveHeader(channels, rate, blockSize_, n);
       headerDataSize_ = GetLE32(reinterpret_cast<const uint8_t*>(header.constData()) + 56);
+      headerFact_ = n;
       if (!WriteAll(reinterpret_cast<const uint8_t*>(header.constData()), header.size()))
         FailPrepare(QString("Cannot write the file \"%1\"").arg(FFileName));
       ima_[0] = ima_[1] = TImaState{};
@@ -431,6 +436,9 @@ bool TWaveOut::WriteImaStep() {
   } catch (const std::exception&) {
     endOfInput_ = true;
   }
+  // An input that ended on a block boundary gets no block of silence.
+  if (got == 0) return false;
+  samplesWritten_ += got / (2 * channels_);
   std::vector<int16_t> samples(size_t(frames) * channels_);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t(GetLE16(pcm.data() + 2 * i));
   std::vector<uint8_t> block(blockSize_);
@@ -452,16 +460,18 @@ void TWaveOut::PatchHeader() {
   if (appending_) {
     dataSize = length - existing_.DataOffset;
     put32(existing_.DataSizeOffset, dataSize);
+    // The blocks already there play whole (the padding of the last one
+    // included), then the samples of this run.
     if (wavType_ == wtDVIADPCM && existing_.FactOffset >= 0)
       put32(existing_.FactOffset,
-            int64_t(ImaHeaderSamplesPerBlock(blockSize_, existing_.Channels)) *
-                (dataSize / blockSize_));
+            int64_t(ImaHeaderSamplesPerBlock(blockSize_, existing_.Channels)) * existingBlocks_ +
+                samplesWritten_);
   } else if (wavType_ == wtPCM) {
     put32(40, length - 44);
   } else {
     dataSize = length - 60;
     put32(56, dataSize);
-    put32(48, (dataSize / blockSize_) * ImaHeaderSamplesPerBlock(blockSize_, channels_));
+    put32(48, samplesWritten_);
   }
   put32(4, length - 8);
 }
@@ -469,10 +479,11 @@ void TWaveOut::PatchHeader() {
 void TWaveOut::Done() {
   if (FStream) {
     bool patch = announcedSize_ < 0 || appending_;
-    // A known size is patched only when the data written differs from what
-    // the header announced (a stopped job, a longer last block).
+    // A known size is patched only when what was written differs from what
+    // the header announced (a stopped job, an IMA block count rounded down).
     const int64_t headerSize = wavType_ == wtPCM ? 44 : 60;
     if (!patch) patch = FStream->size() - headerSize != headerDataSize_;
+    if (!patch) patch = wavType_ == wtDVIADPCM && samplesWritten_ != headerFact_;
     if (patch) PatchHeader();
     CloseTarget(true);
   }

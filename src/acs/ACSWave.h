@@ -89,6 +89,12 @@ class TWaveOut : public TACSFileOut {
   bool appending_ = false;
   int32_t announcedSize_ = 0;
   int64_t headerDataSize_ = 0;
+  // IMA: the sample count the header announced, the samples per channel
+  // taken from the input in this run, and the whole blocks an appended-to
+  // file already held.
+  int64_t headerFact_ = 0;
+  int64_t samplesWritten_ = 0;
+  int64_t existingBlocks_ = 0;
   TImaState ima_[2];
   TWaveHeader existing_;
   int channels_ = 0;

@@ -116,6 +116,40 @@ TEST_F(WaveWrite, ImaOutputHasTheLayoutAndDecodesBack) {
   EXPECT_LT(err / 10000, 200.0);
 }
 
+TEST_F(WaveWrite, ImaWritesTheBlocksItsSamplesFillAndCountsTheSamples) {
+  struct Case {
+    int frames, channels;
+    uint16_t block;
+    bool openEnded;  // the input announces no size: the header is patched
+    int blocks;
+  };
+  const Case cases[] = {
+      {8178, 1, 2048, false, 2},  // ends on a block boundary: no block of silence
+      {3 * 505, 2, 512, false, 3},         {4 * 505, 2, 512, true, 4},
+      {10000, 1, 512, false, 10},  // the last block padded
+      {9 * 1017 + 100, 1, 512, false, 10}, {2 * 505 + 1, 2, 512, true, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.frames << " frames, " << c.channels << " ch");
+    TWaveIn file;
+    TPatternInput pattern(-c.frames * 4);
+    file.SetFileName(
+        Put(PcmFile(SampleBytes(Sine(c.frames, c.channels)), c.channels, 44100, 16), "src.wav"));
+    TWaveOut out;
+    out.SetInput(c.openEnded ? static_cast<TACSInput*>(&pattern) : &file);
+    out.SetWavType(wtDVIADPCM);
+    out.SetBlockSize(c.block);
+    out.SetFileName(Path("ima.wav"));
+    EXPECT_EQ(RunToEnd(out), "");
+    const QByteArray ima = ReadFile(Path("ima.wav"));
+    const auto* p = reinterpret_cast<const uint8_t*>(ima.constData());
+    ASSERT_EQ(ima.size(), 60 + c.blocks * c.block);
+    EXPECT_EQ(GetLE32(p + 4), uint32_t(ima.size() - 8));
+    EXPECT_EQ(GetLE32(p + 48), uint32_t(c.frames));
+    EXPECT_EQ(GetLE32(p + 56), uint32_t(c.blocks * c.block));
+  }
+}
+
 TEST_F(WaveWrite, SettersAcceptOnlyWhatTheyCanWrite) {
   TWaveOut out;
   EXPECT_EQ(out.WavType(), wtPCM);
@@ -224,7 +258,8 @@ TEST_F(WaveWrite, AppendPcmAndImaPatchTheHeader) {
   EXPECT_EQ(ima.WavType(), wtDVIADPCM);
   EXPECT_EQ(both.size(), 60 + 2 * firstBlocks * 512);
   EXPECT_EQ(GetLE32(p + 56), uint32_t(2 * firstBlocks * 512));
-  EXPECT_EQ(GetLE32(p + 48), uint32_t(2 * firstBlocks * 1017));
+  // The first run's blocks play whole, then the 2000 samples appended.
+  EXPECT_EQ(GetLE32(p + 48), uint32_t(firstBlocks * 1017 + 2000));
   EXPECT_EQ(GetLE32(p + 4), uint32_t(both.size() - 8));
 }
 
