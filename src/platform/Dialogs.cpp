@@ -59,7 +59,8 @@ class TQtDialogs final : public TDialogSeam {
   }
 
   QStringList OpenFiles(QWidget* parent, const TFileDialogRequest& request) override {
-    QFileDialog dialog(parent, kAppCaption, request.InitialDir, QtFilterFromPipes(request.Filter));
+    QFileDialog dialog(parent, request.Title.isEmpty() ? QString(kAppCaption) : request.Title,
+                       request.InitialDir, QtFilterFromPipes(request.Filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
                                            : QFileDialog::ExistingFile);
@@ -69,7 +70,8 @@ class TQtDialogs final : public TDialogSeam {
   }
 
   QString SaveFile(QWidget* parent, const TFileDialogRequest& request) override {
-    QFileDialog dialog(parent, kAppCaption, request.InitialDir, QtFilterFromPipes(request.Filter));
+    QFileDialog dialog(parent, request.Title.isEmpty() ? QString(kAppCaption) : request.Title,
+                       request.InitialDir, QtFilterFromPipes(request.Filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!request.DefaultExt.isEmpty()) dialog.setDefaultSuffix(request.DefaultExt);
     if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);

@@ -17,6 +17,8 @@ enum class TMsgDefault { First, No };
 
 // File dialog filters use the "Caption|*.ext|Caption|*.*" form.
 struct TFileDialogRequest {
+  // Window title; empty gives the program's caption.
+  QString Title;
   QString Filter;
   QString InitialDir;
   QString FileName;
