@@ -122,8 +122,11 @@ enum TCdLibError : int32_t {
   kCdErrBadToc = 6,
   kCdErrOutOfRange = 7,
   kCdErrReadFailed = 8,
-  kCdErrCddbUnavailable = 9,
-  kCdErrCddbNoMatch = 10,
+  kCdErrCddbUnavailable = 9,  // options missing or unusable (no server)
+  kCdErrCddbNoMatch = 10,      // the server knows no such disc
+  kCdErrCddbNetwork = 11,      // no connection, no answer in time, cut off
+  kCdErrCddbServer = 12,       // an HTTP or CDDB error status
+  kCdErrCddbReply = 13,        // a reply that is not the protocol's, or too large
 };
 
 // Fills Count and the entries (at most Capacity, and never more than 8);
@@ -145,10 +148,16 @@ int32_t ReadTOC(int32_t handle, CDTOC* toc);
 // lead-out, a data area that is too small or an unreadable disc.
 int32_t ReadCDAudioLBA(int32_t handle, TrackBuffer* buffer);
 
-// The CDDB exchange: options before each query (codes 0 server, 1 proxy
-// address, 2 proxy on, 3 program, 4 user identity, 5 proxy port, 6 script,
-// 8 reserved), the query on the open disc, and one match's entry as
-// key=value lines. 1 on success.
+// The CDDB exchange over HTTP: options before each query (codes 0 server,
+// 1 proxy address, 2 proxy on (number 1), 3 program "Name version", 4 user
+// identity "user@host", 5 proxy port (number), 6 script, 8 reserved). Code 0
+// starts a fresh set: every other option returns to its default, so a proxy
+// set for an earlier query is off unless set again. CDDBQuery sends
+// "cddb query" for the handle's disc and fills up to Count items (Count 0
+// with 1 returned: no match); CDDBGetDiskInfo sends "cddb read" for one item
+// and copies the entry, one key=value line per "\n", NUL-terminated, into
+// text (whole lines only; comments are dropped first when it does not fit).
+// 1 on success.
 int32_t CDDBSetOption(int32_t code, const char* text, int32_t number);
 int32_t CDDBQuery(int32_t handle, CDDBQueryRecord* query);
 int32_t CDDBGetDiskInfo(const CDDBQueryItem* item, char* text, int32_t size);
