@@ -1,28 +1,12 @@
 #include "encoders/Mp3EncodeProcess.h"
 
+#include "encoders/EncoderOutput.h"
 #include "encoders/OutputLines.h"
 #include "encoders/ProgramSearch.h"
 #include "platform/WindowMessages.h"
 #include "settings/OptionsSetting.h"
 
 TMp3EncodeProcess* Mp3EncodeProcess = nullptr;
-
-namespace {
-
-// Reads a trimmed decimal number; fallback when it is none.
-int ToIntOr(const QString& text, int fallback) {
-  bool ok = false;
-  const int value = text.trimmed().toInt(&ok, 10);
-  return ok ? value : fallback;
-}
-
-// Text from a 1-based column, as many characters as there are.
-QString Columns(const QString& line, int column, int count) {
-  if (column < 1) return QString();
-  return line.mid(column - 1, count);
-}
-
-}  // namespace
 
 QString TMp3EncodeProcess::LocateProgram() {
   const QString found = FindHelperProgram(QStringLiteral("lame"));
@@ -66,13 +50,6 @@ void TMp3EncodeProcess::ParseOutput(const QByteArray& chunk) {
   }
 }
 
-bool TMp3EncodeProcess::EchoesAPath(const QString& line, QChar marker) const {
-  for (const QString& path : {SourceFile, DestFile}) {
-    if (path.contains(marker) && line.contains(path)) return true;
-  }
-  return false;
-}
-
 void TMp3EncodeProcess::PostProgress(int percent, const QString& elapsed,
                                      const QString& estimated) {
   TProcessInfo info;
@@ -84,34 +61,18 @@ void TMp3EncodeProcess::PostProgress(int percent, const QString& elapsed,
 }
 
 void TMp3EncodeProcess::ParseEncodeOutput(const QByteArray& chunk) {
+  const QStringList paths{SourceFile, DestFile};
   for (const QString& line : SplitOutputLines(chunk)) {
-    if (!line.contains(QLatin1Char('%')) || EchoesAPath(line, QLatin1Char('%'))) continue;
-    if (ProgressColumn == 0) ProgressColumn = static_cast<int32_t>(line.indexOf('%') + 1) - 3;
-    if (ProgressColumn == 0) continue;
-    QString p = Columns(line, ProgressColumn, 3).trimmed();
-    if (p.startsWith(QLatin1Char('('))) p.remove(0, 1);
-    const int percent = ToIntOr(p, 0);
-    const QString elapsed = Columns(line, 21, 8).trimmed();
-    const QString estimated = Columns(line, 30, 8).trimmed();
-    if (percent >= 1 && percent <= 100) PostProgress(percent, elapsed, estimated);
+    if (const auto p = ParseLameEncodeLine(line, &ProgressColumn, paths))
+      PostProgress(p->Percent, p->Elapsed, p->Estimated);
   }
 }
 
 void TMp3EncodeProcess::ParseDecodeOutput(const QByteArray& chunk) {
+  const QStringList paths{SourceFile, DestFile};
   for (const QString& line : SplitOutputLines(chunk)) {
-    if (EchoesAPath(line, QLatin1Char('#'))) continue;
-    if (ProgressColumn == 0 && line.contains(QLatin1Char('#')))
-      ProgressColumn = static_cast<int32_t>(line.indexOf('#') + 1) + 1;
-    if (ProgressColumn == 0) continue;
-    const int frame = ToIntOr(Columns(line, ProgressColumn, 6), -1);
-    const int total = ToIntOr(Columns(line, ProgressColumn + 7, 6), -1);
-    if (frame == -1 || total <= 0) continue;
-    const int seconds = SecondsSince(StartTime);
-    const int percent = static_cast<int>(static_cast<long long>(frame) * 100 / total);
-    if (percent == 0) continue;
-    const QString elapsed = ClockText(seconds);
-    const QString estimated = ClockText(static_cast<int>(RoundHalfEven(seconds * 100.0 / percent)));
-    if (percent >= 1 && percent <= 100) PostProgress(percent, elapsed, estimated);
+    if (const auto p = ParseLameDecodeLine(line, &ProgressColumn, paths, SecondsSince(StartTime)))
+      PostProgress(p->Percent, p->Elapsed, p->Estimated);
   }
 }
 

@@ -15,10 +15,8 @@ class TMp3EncodeProcess final : public TChildProcessRunner {
   TCommandLine BuildCommandLine(const QString& program) override;
 
   void ParseOutput(const QByteArray& chunk) override;
-  // lame's progress table: "(nn%)" after the frame counter, the CPU time
-  // used and estimated at columns 21 and 30.
+  // Posts what ParseLameEncodeLine / ParseLameDecodeLine find in a chunk.
   void ParseEncodeOutput(const QByteArray& chunk);
-  // lame --decode: "Frame#  nnnn/total" records.
   void ParseDecodeOutput(const QByteArray& chunk);
 
  protected:
@@ -29,9 +27,6 @@ class TMp3EncodeProcess final : public TChildProcessRunner {
   QString LocateProgram() override;
 
  private:
-  // lame echoes the paths it was given; a marker ("%", "#") inside such a
-  // line belongs to a file name, not to the progress.
-  bool EchoesAPath(const QString& line, QChar marker) const;
   void PostProgress(int percent, const QString& elapsed, const QString& estimated);
 };
 

@@ -1,5 +1,6 @@
 #include "encoders/WMAEncodeProcess.h"
 
+#include "encoders/EncoderOutput.h"
 #include "encoders/OutputLines.h"
 #include "encoders/ProgramSearch.h"
 #include "encoders/WMAProfiles.h"
@@ -8,7 +9,6 @@
 #include "settings/OptionsSetting.h"
 
 #include <QApplication>
-#include <QRegularExpression>
 
 TWMAEncodeProcess* WMAEncodeProcess = nullptr;
 
@@ -24,11 +24,7 @@ QString TWMAEncodeProcess::LocateProgram() {
   return found;
 }
 
-int ParseWmaRateNote(const QString& line) {
-  static const QRegularExpression note(QStringLiteral("encoding at (\\d+) kbit/s"));
-  const QRegularExpressionMatch m = note.match(line);
-  return m.hasMatch() ? m.captured(1).toInt() : 0;
-}
+int ParseWmaRateNote(const QString& line) { return ParseWmaLine(line).Kbps; }
 
 TCommandLine TWMAEncodeProcess::BuildCommandLine(const QString& program) {
   TCommandLine c;
@@ -51,15 +47,16 @@ TCommandLine TWMAEncodeProcess::BuildCommandLine(const QString& program) {
 
 void TWMAEncodeProcess::ParseWmaOutput(const QByteArray& chunk) {
   for (const QString& line : SplitOutputLines(chunk)) {
-    if (line.contains(QStringLiteral("ERROR"))) {
+    const TWmaLine parsed = ParseWmaLine(line);
+    if (parsed.Error) {
       // The utility is ending anyway; stop it now so that neither it nor its
       // monitor can act on the job that the window starts next.
       StopChild(false);
       EndOfJob(8, line);
       return;
     }
-    if (const int kbps = ParseWmaRateNote(line); kbps > 0) EncodedKbps = kbps;
-    if (line.contains(QStringLiteral("100%"))) {
+    if (parsed.Kbps > 0) EncodedKbps = parsed.Kbps;
+    if (parsed.Done) {
       int seconds = SecondsSince(StartTime);
       if (seconds == 0) seconds = 1;
       TProcessInfo info;
