@@ -4,12 +4,53 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 TWaveConverter::TWaveConverter() : FormatSize(129) { open(QIODevice::ReadWrite); }
 
+namespace {
+
+// Loads format and data of a file laid out as RIFF says. Ids are matched
+// exactly, as by the scan.
+bool ReadLaidOut(QIODevice& stream, std::array<uint8_t, 129>& format, QByteArray& data) {
+  const int64_t size = stream.size();
+  bool haveFmt = false;
+  auto visit = [&](const TRiffChunk& c) {
+    // A length past the end of the file reads what is there.
+    const int64_t want = std::min<int64_t>(c.Size, size - c.BodyOffset);
+    if (std::memcmp(c.Id, "fmt ", 4) == 0 && !haveFmt) {
+      const QByteArray body = stream.read(std::min<int64_t>(want, format.size()));
+      format.fill(0);
+      std::memcpy(format.data(), body.constData(), size_t(body.size()));
+      haveFmt = true;
+    } else if (std::memcmp(c.Id, "data", 4) == 0) {
+      if (!haveFmt) return TRiffStep::Fail;
+      data = c.Size > 0 ? stream.read(want) : QByteArray();
+      return TRiffStep::Stop;
+    }
+    return TRiffStep::Next;
+  };
+  return WalkRiffChunks(stream, std::numeric_limits<int64_t>::max(), false, visit);
+}
+
+}  // namespace
+
 void TWaveConverter::ReadWaveFile(QIODevice& stream) {
+  const int64_t start = stream.pos();
+  std::array<uint8_t, 129> format{};
+  QByteArray data;
+  if (ReadLaidOut(stream, format, data)) {
+    SourceFormat = format;
+    buffer() = data;
+    seek(0);
+    return;
+  }
+  // Not laid out as RIFF says (an odd chunk without its pad byte, ...): the
+  // scan below finds the ids wherever they are.
+  if (!stream.seek(start)) return;
   uint8_t head[12];
   if (stream.read(reinterpret_cast<char*>(head), 12) != 12) return;
   if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) return;

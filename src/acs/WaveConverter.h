@@ -15,8 +15,9 @@ class TWaveConverter : public QBuffer {
   TWaveConverter();
 
   // Loads SourceFormat and the sample data from a WAV file stream at
-  // position 0; a stream that does not begin with "RIFF" and "WAVE" loads
-  // nothing. The content is left at position 0.
+  // position 0, walking its chunks as RIFF lays them out, or where that
+  // fails, scanning for the ids byte by byte; a stream that does not begin
+  // with "RIFF" and "WAVE" loads nothing. The content is left at position 0.
   void ReadWaveFile(QIODevice& stream);
   // Decodes the content from SourceFormat to 16-bit PCM. 0 on success
   // (SourceFormat then describes the PCM, the content holds it), else an

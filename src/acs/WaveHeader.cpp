@@ -1,5 +1,6 @@
 #include "acs/WaveHeader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -33,15 +34,131 @@ const char* WavTypeName(TWavType type) {
   }
 }
 
-namespace {
-
-// Bytes are equal or differ by exactly 32 (letter case).
-bool SameId(const uint8_t* a, const char* b) {
+bool SameRiffId(const uint8_t* a, const char* b) {
   for (int i = 0; i < 4; ++i) {
     const int d = int(a[i]) - int(uint8_t(b[i]));
     if (d != 0 && d != 32 && d != -32) return false;
   }
   return true;
+}
+
+bool WalkRiffChunks(QIODevice& stream, int64_t headerLimit, bool ignoreCase,
+                    const std::function<TRiffStep(const TRiffChunk&)>& visit) {
+  auto same = [ignoreCase](const uint8_t* a, const char* b) {
+    return ignoreCase ? SameRiffId(a, b) : std::memcmp(a, b, 4) == 0;
+  };
+  const int64_t start = stream.pos();
+  const int64_t end = stream.size();
+  uint8_t head[12];
+  if (stream.read(reinterpret_cast<char*>(head), 12) != 12 || !same(head, "RIFF") ||
+      !same(head + 8, "WAVE"))
+    return false;
+  int64_t pos = start + 12;
+  while (pos + 8 <= end && pos + 8 - start <= headerLimit) {
+    uint8_t h[8];
+    if (!stream.seek(pos) || stream.read(reinterpret_cast<char*>(h), 8) != 8) return false;
+    TRiffChunk chunk;
+    std::memcpy(chunk.Id, h, 4);
+    chunk.Size = GetLE32(h + 4);
+    chunk.BodyOffset = pos + 8;
+    // Anything else is not a chunk id: the walk has lost its way.
+    for (uint8_t c : chunk.Id)
+      if (c < 0x20 || c > 0x7E) return false;
+    switch (visit(chunk)) {
+      case TRiffStep::Stop:
+        return true;
+      case TRiffStep::Fail:
+        return false;
+      case TRiffStep::Next:
+        break;
+    }
+    if (chunk.BodyOffset + int64_t(chunk.Size) > end) return false;
+    pos = chunk.BodyOffset + int64_t(chunk.Size) + (chunk.Size & 1);
+  }
+  return false;
+}
+
+namespace {
+
+// Takes the format from a fmt chunk body; false for a format tag that is
+// not read.
+bool TakeFormat(QByteArray body, TWaveHeader& h) {
+  const int64_t fmtSize = body.size();
+  // Fields the chunk is too short to hold stay 0.
+  body.append(QByteArray(22, 0));
+  const auto* f = reinterpret_cast<const uint8_t*>(body.constData());
+  h.FormatTag = GetLE16(f);
+  h.Channels = GetLE16(f + 2);
+  h.SampleRate = GetLE32(f + 4);
+  h.BlockAlign = GetLE16(f + 12);
+  h.BitsPerSample = GetLE16(f + 14);
+  switch (h.FormatTag) {
+    case 1:
+      h.Type = wtPCM;
+      break;
+    case 2:
+      h.Type = wtMSADPCM;
+      break;
+    case 0x11:
+      h.Type = wtDVIADPCM;
+      break;
+    case 0x55:
+      h.Type = wtACM;
+      break;
+    default:
+      h.Type = wtUnsupported;
+      return false;
+  }
+  if (h.Type == wtDVIADPCM || h.Type == wtMSADPCM) h.SamplesPerBlock = GetLE16(f + 18);
+  if (h.Type == wtMSADPCM) {
+    h.NumCoefficients = GetLE16(f + 20);
+    const int64_t available = (fmtSize - 22) / 4;
+    const int64_t n = std::min<int64_t>({h.NumCoefficients, kMaxMsCoefficients, available});
+    for (int i = 0; i < n; ++i) {
+      h.Coefficients[i][0] = int16_t(GetLE16(f + 22 + 4 * i));
+      h.Coefficients[i][1] = int16_t(GetLE16(f + 24 + 4 * i));
+    }
+  }
+  return true;
+}
+
+bool IsAdpcm(const TWaveHeader& h) { return h.Type == wtDVIADPCM || h.Type == wtMSADPCM; }
+
+// The header of a file laid out as RIFF says: chunk by chunk from "RIFF" at
+// the start, odd sizes padded.
+bool ReadLaidOut(QIODevice& s, TWaveHeader& h) {
+  const int64_t end = s.size();
+  bool haveFmt = false;
+  const bool found = WalkRiffChunks(s, kWaveHeaderLimit, true, [&](const TRiffChunk& c) {
+    if (SameRiffId(c.Id, "fmt ") && !haveFmt) {
+      if (int64_t(c.Size) > kWaveHeaderLimit || c.BodyOffset + int64_t(c.Size) > end)
+        return TRiffStep::Fail;
+      const QByteArray body = s.read(c.Size);
+      if (body.size() != int64_t(c.Size) || !TakeFormat(body, h)) return TRiffStep::Fail;
+      haveFmt = true;
+    } else if (SameRiffId(c.Id, "fact") && !h.HasFact && c.Size >= 4) {
+      uint8_t count[4];
+      if (s.read(reinterpret_cast<char*>(count), 4) != 4) return TRiffStep::Fail;
+      h.HasFact = true;
+      h.FactSamples = GetLE32(count);
+      h.FactOffset = c.BodyOffset;
+    } else if (SameRiffId(c.Id, "data")) {
+      if (!haveFmt || !s.seek(c.BodyOffset)) return TRiffStep::Fail;
+      h.DataSizeOffset = c.BodyOffset - 4;
+      h.DataSize = c.Size;
+      h.DataOffset = c.BodyOffset;
+      return TRiffStep::Stop;
+    }
+    return TRiffStep::Next;
+  });
+  // ADPCM needs its sample count.
+  if (found && IsAdpcm(h) && !h.HasFact) return false;
+  if (found && !IsAdpcm(h)) {
+    h.HasFact = false;
+    h.FactSamples = 0;
+    h.FactOffset = -1;
+  }
+  return found;
 }
 
 class Parser {
@@ -78,7 +195,7 @@ class Parser {
   bool SlideTo(const char* id) {
     uint8_t w[4];
     if (!Read(w, 4)) return false;
-    while (!SameId(w, id)) {
+    while (!SameRiffId(w, id)) {
       std::memmove(w, w + 1, 3);
       if (!Read(w + 3, 1)) return false;
     }
@@ -95,7 +212,7 @@ class Parser {
     if (!SlideTo("RIFF") || !ReadU32(riffSize)) return false;
     if (!SlideTo("WAVE") || !Read(id, 4)) return false;
     // fmt
-    while (!SameId(id, "fmt ")) {
+    while (!SameRiffId(id, "fmt ")) {
       if (!SkipChunk(id)) return false;
     }
     uint32_t fmtSize;
@@ -103,44 +220,11 @@ class Parser {
     if (int64_t(fmtSize) > kWaveHeaderLimit - consumed_) return false;
     QByteArray body(int(fmtSize), 0);
     if (fmtSize > 0 && !Read(reinterpret_cast<uint8_t*>(body.data()), int(fmtSize))) return false;
-    // Fields the chunk is too short to hold stay 0.
-    body.append(QByteArray(22, 0));
-    const auto* f = reinterpret_cast<const uint8_t*>(body.constData());
-    h.FormatTag = GetLE16(f);
-    h.Channels = GetLE16(f + 2);
-    h.SampleRate = GetLE32(f + 4);
-    h.BlockAlign = GetLE16(f + 12);
-    h.BitsPerSample = GetLE16(f + 14);
-    switch (h.FormatTag) {
-      case 1:
-        h.Type = wtPCM;
-        break;
-      case 2:
-        h.Type = wtMSADPCM;
-        break;
-      case 0x11:
-        h.Type = wtDVIADPCM;
-        break;
-      case 0x55:
-        h.Type = wtACM;
-        break;
-      default:
-        return false;
-    }
-    if (h.Type == wtDVIADPCM || h.Type == wtMSADPCM) h.SamplesPerBlock = GetLE16(f + 18);
-    if (h.Type == wtMSADPCM) {
-      h.NumCoefficients = GetLE16(f + 20);
-      const int64_t available = (int64_t(fmtSize) - 22) / 4;
-      const int64_t n = std::min<int64_t>({h.NumCoefficients, kMaxMsCoefficients, available});
-      for (int i = 0; i < n; ++i) {
-        h.Coefficients[i][0] = int16_t(GetLE16(f + 22 + 4 * i));
-        h.Coefficients[i][1] = int16_t(GetLE16(f + 24 + 4 * i));
-      }
-    }
+    if (!TakeFormat(body, h)) return false;
     if (!Read(id, 4)) return false;
     // fact
-    if (h.Type == wtDVIADPCM || h.Type == wtMSADPCM) {
-      while (!SameId(id, "fact")) {
+    if (IsAdpcm(h)) {
+      while (!SameRiffId(id, "fact")) {
         if (!SkipChunk(id)) return false;
       }
       uint32_t factSize;
@@ -158,7 +242,7 @@ class Parser {
       if (!Read(id, 4)) return false;
     }
     // data
-    while (!SameId(id, "data")) {
+    while (!SameRiffId(id, "data")) {
       if (!SkipChunk(id)) return false;
     }
     h.DataSizeOffset = s_.pos();
@@ -176,7 +260,15 @@ class Parser {
 
 }  // namespace
 
-TWaveHeader ParseWaveHeader(QIODevice& stream) { return Parser(stream).Run(); }
+TWaveHeader ParseWaveHeader(QIODevice& stream) {
+  const int64_t start = stream.pos();
+  TWaveHeader h;
+  if (ReadLaidOut(stream, h)) return h;
+  // Not laid out as RIFF says: bytes before "RIFF", an odd chunk without its
+  // pad byte, ... The sliding search reads what it can of those.
+  if (!stream.seek(start)) return TWaveHeader{};
+  return Parser(stream).Run();
+}
 
 QByteArray PcmWaveHeader(int channels, int sampleRate, int bitsPerSample, uint32_t dataSize) {
   QByteArray h(44, 0);

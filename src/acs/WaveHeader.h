@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <cstdint>
+#include <functional>
 
 enum TWavType : uint8_t {
   wtUnsupported = 0,
@@ -43,12 +44,39 @@ struct TWaveHeader {
   int64_t DataOffset = 0;       // stream offset of the first data byte
 };
 
-// Parses a header from the stream's current position (normally 0). Ids are
-// found by a byte-sliding search for "RIFF" and "WAVE", then by walking the
-// chunks; letter case is ignored. Skipped chunks are seeked over, never
-// buffered. On success the stream is left at the first data byte and the
-// result's Type is not wtUnsupported; on failure Type is wtUnsupported.
+// Parses a header from the stream's current position (normally 0). The
+// chunks are walked as RIFF lays them out (an odd-sized chunk is followed by
+// a pad byte); a file the walk cannot follow (bytes before "RIFF", an odd
+// chunk without its pad byte) is read by a byte-sliding search for "RIFF"
+// and "WAVE" and a walk without pad bytes. Letter case is ignored; the data
+// chunk must begin within kWaveHeaderLimit bytes. Skipped chunks are seeked
+// over, never buffered. On success the stream is left at the first data
+// byte and the result's Type is not wtUnsupported; on failure Type is
+// wtUnsupported.
 TWaveHeader ParseWaveHeader(QIODevice& stream);
+
+// One chunk met by WalkRiffChunks.
+struct TRiffChunk {
+  uint8_t Id[4];
+  uint32_t Size;
+  int64_t BodyOffset;  // stream offset of the first body byte
+};
+
+enum class TRiffStep { Next, Stop, Fail };
+
+// Walks the chunks of a RIFF WAVE stream whose "RIFF" is at the current
+// position, as RIFF lays them out, calling visit for each. Returns true when
+// visit stopped the walk; false when visit failed it or the layout broke
+// first: no "RIFF" and "WAVE" (letter case ignored when asked), an id that
+// is not printable, a chunk that does not fit in the stream (only the one
+// visit stops at may be cut short), or a chunk header ending more than
+// headerLimit bytes from the start.
+// visit may read from the stream; the walk seeks on by itself.
+bool WalkRiffChunks(QIODevice& stream, int64_t headerLimit, bool ignoreCase,
+                    const std::function<TRiffStep(const TRiffChunk&)>& visit);
+
+// Ids equal byte by byte, or differing by exactly 32 (letter case).
+bool SameRiffId(const uint8_t* a, const char* b);
 
 // The 44-byte PCM header.
 QByteArray PcmWaveHeader(int channels, int sampleRate, int bitsPerSample, uint32_t dataSize);

@@ -122,6 +122,43 @@ TEST_F(WavePeer, OurImaOutputDecodesInThePeersAsInUs) {
   }
 }
 
+TEST_F(WavePeer, OddSizedChunkWithItsPadByteBeforeTheData) {
+  // ffmpeg writes a bext chunk of 605 bytes for a two-letter coding
+  // history, followed by the pad byte RIFF asks for.
+  const std::pair<const char*, TWavType> codecs[] = {
+      {"pcm_s16le", wtPCM}, {"adpcm_ima_wav", wtDVIADPCM}, {"adpcm_ms", wtMSADPCM}};
+  for (const auto& [codec, type] : codecs) {
+    SCOPED_TRACE(codec);
+    const QString out = dir.filePath(QString("bext-%1.wav").arg(codec));
+    ASSERT_TRUE(RunTool("ffmpeg", RawIn(2) + QStringList{"-c:a", codec, "-write_bext", "1",
+                                                         "-metadata", "coding_history=ab", out}));
+    const QByteArray bytes = ReadFile(out);
+    const int bext = bytes.indexOf("bext");
+    ASSERT_GT(bext, 0);
+    ASSERT_EQ(GetLE32(reinterpret_cast<const uint8_t*>(bytes.constData()) + bext + 4) % 2, 1u);
+    ExpectPeerDecode(out, type);
+  }
+}
+
+TEST_F(WavePeer, Mp3InWavWithTextDataInATrailingChunk) {
+  const QString plain = dir.filePath("mp3.wav");
+  ASSERT_TRUE(
+      RunTool("ffmpeg", RawIn(2) + QStringList{"-c:a", "libmp3lame", "-b:a", "128k", plain}));
+  QByteArray bytes = ReadFile(plain);
+  bytes += Chunk("LIST", "INFO" + Chunk("ICMT", "no metadata here"));
+  PutLE32(reinterpret_cast<uint8_t*>(bytes.data()) + 4, uint32_t(bytes.size() - 8));
+  const QString trailed = dir.filePath("mp3-list.wav");
+  ASSERT_TRUE(WriteFile(trailed, bytes));
+  TWaveIn a, b;
+  a.SetFileName(plain);
+  b.SetFileName(trailed);
+  EXPECT_TRUE(b.Valid());
+  EXPECT_EQ(b.WavType(), wtACM);
+  const QByteArray decoded = ReadAll(b, 4096);
+  EXPECT_GT(decoded.size(), 100000);
+  EXPECT_EQ(decoded, ReadAll(a, 4096));
+}
+
 TEST_F(WavePeer, Mp3InWavDecodesToTheAudioOfItsMp3Data) {
   const QString mp3wav = dir.filePath("mp3.wav");
   ASSERT_TRUE(
