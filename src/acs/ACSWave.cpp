@@ -75,6 +75,15 @@ void TWaveIn::ParseAndCheck() {
   blockFrames_ = 0;
   bool ok = type_ != wtUnsupported && (FChan == 1 || FChan == 2) && FSR > 0;
   const int64_t remaining = std::max<int64_t>(0, FStream->size() - header_.DataOffset);
+  // The samples of an ADPCM file come from its fact chunk; without one, or
+  // with a count of 0, from the blocks of the data chunk (a short last block
+  // with the frames it holds).
+  auto adpcmSamples = [&](auto lastBlockFrames) -> int64_t {
+    if (header_.FactSamples > 0) return header_.FactSamples;
+    const int64_t bytes = std::min<int64_t>(header_.DataSize, remaining);
+    return bytes / header_.BlockAlign * blockFrames_ +
+           std::min(lastBlockFrames(int(bytes % header_.BlockAlign)), blockFrames_);
+  };
   switch (type_) {
     case wtPCM: {
       ok = ok && (FBPS == 8 || FBPS == 16);
@@ -91,8 +100,12 @@ void TWaveIn::ParseAndCheck() {
         ok = blockFrames_ > 1 && blockFrames_ * 2 * FChan <= kBufferSize &&
              header_.SamplesPerBlock > 0 && header_.SamplesPerBlock <= blockFrames_;
       }
-      FTotalSamples = ClampToInt32(header_.FactSamples);
-      FSize = ClampToInt32(int64_t(FChan) * header_.FactSamples * 2);
+      if (ok) {
+        const int64_t samples =
+            adpcmSamples([this](int bytes) { return ImaBlockFrames(bytes, FChan); });
+        FTotalSamples = ClampToInt32(samples);
+        FSize = ClampToInt32(int64_t(FChan) * samples * 2);
+      }
       break;
     }
     case wtMSADPCM: {
@@ -106,9 +119,10 @@ void TWaveIn::ParseAndCheck() {
         const int wanted =
             FChan == 1 ? 2 + 2 * ((header_.SamplesPerBlock - 2) / 2) : int(header_.SamplesPerBlock);
         ok = blockFrames_ == wanted && blockFrames_ * 2 * FChan <= kBufferSize;
+        const int64_t samples = adpcmSamples([&f](int bytes) { return MsBlockFrames(f, bytes); });
+        FTotalSamples = ClampToInt32(samples);
+        FSize = ClampToInt32(int64_t(FChan) * samples * 2);
       }
-      FTotalSamples = ClampToInt32(header_.FactSamples);
-      FSize = ClampToInt32(int64_t(FChan) * header_.FactSamples * 2);
       break;
     }
     case wtACM:

@@ -151,8 +151,6 @@ bool ReadLaidOut(QIODevice& s, TWaveHeader& h) {
     }
     return TRiffStep::Next;
   });
-  // ADPCM needs its sample count.
-  if (found && IsAdpcm(h) && !h.HasFact) return false;
   if (found && !IsAdpcm(h)) {
     h.HasFact = false;
     h.FactSamples = 0;
@@ -222,24 +220,26 @@ class Parser {
     if (fmtSize > 0 && !Read(reinterpret_cast<uint8_t*>(body.data()), int(fmtSize))) return false;
     if (!TakeFormat(body, h)) return false;
     if (!Read(id, 4)) return false;
-    // fact
+    // fact: ADPCM only, and optional (without it the data size counts)
     if (IsAdpcm(h)) {
-      while (!SameRiffId(id, "fact")) {
+      while (!SameRiffId(id, "fact") && !SameRiffId(id, "data")) {
         if (!SkipChunk(id)) return false;
       }
-      uint32_t factSize;
-      if (!ReadU32(factSize)) return false;
-      h.HasFact = true;
-      h.FactOffset = s_.pos();
-      if (factSize >= 4) {
-        uint8_t count[4];
-        if (!Read(count, 4)) return false;
-        h.FactSamples = GetLE32(count);
-        if (!Skip(factSize - 4)) return false;
-      } else if (!Skip(factSize)) {
-        return false;
+      if (SameRiffId(id, "fact")) {
+        uint32_t factSize;
+        if (!ReadU32(factSize)) return false;
+        if (factSize >= 4) {
+          h.HasFact = true;
+          h.FactOffset = s_.pos();
+          uint8_t count[4];
+          if (!Read(count, 4)) return false;
+          h.FactSamples = GetLE32(count);
+          if (!Skip(factSize - 4)) return false;
+        } else if (!Skip(factSize)) {
+          return false;
+        }
+        if (!Read(id, 4)) return false;
       }
-      if (!Read(id, 4)) return false;
     }
     // data
     while (!SameRiffId(id, "data")) {

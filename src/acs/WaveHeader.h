@@ -36,6 +36,7 @@ struct TWaveHeader {
   // kMaxMsCoefficients are not read.
   uint16_t NumCoefficients = 0;
   int16_t Coefficients[kMaxMsCoefficients][2] = {};
+  // A fact chunk of at least 4 bytes came before the data (ADPCM only).
   bool HasFact = false;
   uint32_t FactSamples = 0;
   int64_t FactOffset = -1;  // stream offset of the fact sample count

@@ -111,7 +111,14 @@ TEST(AdpcmMs, HostileFileHeadersAreRejected) {
       {"spb 0", file(msFmt(1, 256, 0, 7)), false},
       {"spb huge", file(msFmt(1, 256, 60000, 7)), false},
       {"block over buffer", file(msFmt(2, 60000, 59988, 7)), false},
-      {"no fact", RiffWave(msFmt(1, 256, 500, 7) + Chunk("data", QByteArray(1024, 0))), false},
+      // The samples are counted from the data size.
+      {"no fact", RiffWave(msFmt(1, 256, 500, 7) + Chunk("data", QByteArray(1024, 0))), true},
+      {"no fact, bytes before RIFF",
+       "xyz" + RiffWave(msFmt(1, 256, 500, 7) + Chunk("data", QByteArray(1024, 0))), true},
+      {"fact 0",
+       RiffWave(msFmt(1, 256, 500, 7) + Chunk("fact", Le32(0)) +
+                Chunk("data", QByteArray(1024, 0))),
+       true},
       {"ima bits 3",
        RiffWave(Chunk("fmt ", FmtBody(0x11, 1, 22050, 256, 3) + Le16(2) + Le16(505)) +
                 Chunk("fact", Le32(1000)) + Chunk("data", QByteArray(1024, 0))),

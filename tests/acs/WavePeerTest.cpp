@@ -85,6 +85,32 @@ TEST_F(WavePeer, SoxAdpcmFilesDecodeAsThePeersDecodeThem) {
   }
 }
 
+TEST_F(WavePeer, AdpcmWithoutASampleCountReadsItsWholeData) {
+  for (int channels : {1, 2}) {
+    for (const char* codec : {"adpcm_ima_wav", "adpcm_ms"}) {
+      const TWavType type = QString(codec) == "adpcm_ms" ? wtMSADPCM : wtDVIADPCM;
+      SCOPED_TRACE(QString("%1 %2").arg(codec).arg(channels).toStdString());
+      // ffmpeg writing to a pipe leaves the fact chunk out.
+      QByteArray piped;
+      ASSERT_TRUE(RunTool("ffmpeg", RawIn(channels) + QStringList{"-c:a", codec, "-f", "wav", "-"},
+                          &piped));
+      ASSERT_EQ(piped.indexOf("fact"), -1);
+      const QString noFact = dir.filePath("no-fact.wav");
+      ASSERT_TRUE(WriteFile(noFact, piped));
+      ExpectPeerDecode(noFact, type);
+      // A fact count of 0.
+      const QString file = dir.filePath("zero-fact.wav");
+      ASSERT_TRUE(RunTool("ffmpeg", RawIn(channels) + QStringList{"-c:a", codec, file}));
+      QByteArray bytes = ReadFile(file);
+      const int fact = bytes.indexOf("fact");
+      ASSERT_GT(fact, 0);
+      PutLE32(reinterpret_cast<uint8_t*>(bytes.data()) + fact + 8, 0);
+      ASSERT_TRUE(WriteFile(file, bytes));
+      ExpectPeerDecode(file, type);
+    }
+  }
+}
+
 TEST_F(WavePeer, OurImaOutputDecodesInThePeersAsInUs) {
   for (int channels : {1, 2}) {
     for (uint16_t block : {512, 1024, 1028}) {
