@@ -1,6 +1,7 @@
 #include "acs/ACSVorbis.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <ogg/ogg.h>
@@ -36,6 +37,30 @@ struct TVorbisEncoder {
 namespace {
 
 constexpr int32_t kEncodeChunk = 65536;
+
+// Serial of the last complete page in the file's final 128 KiB (a page is at
+// most 65307 bytes, so one whole page fits there); none when no Ogg page is
+// found. Leaves the file position undefined.
+std::optional<int32_t> LastPageSerial(QIODevice& file) {
+  constexpr qint64 kTail = 2 * 65536;
+  const qint64 size = file.size();
+  const qint64 start = std::max<qint64>(0, size - kTail);
+  if (size <= 0 || !file.seek(start)) return std::nullopt;
+  const QByteArray tail = file.read(size - start);
+  if (tail.isEmpty()) return std::nullopt;
+  ogg_sync_state sync;
+  ogg_sync_init(&sync);
+  char* buffer = ogg_sync_buffer(&sync, static_cast<long>(tail.size()));
+  std::memcpy(buffer, tail.constData(), static_cast<size_t>(tail.size()));
+  ogg_sync_wrote(&sync, static_cast<long>(tail.size()));
+  std::optional<int32_t> serial;
+  ogg_page page;
+  // 1: a page; -1: bytes skipped to regain sync; 0: nothing complete left.
+  for (int got; (got = ogg_sync_pageout(&sync, &page)) != 0;)
+    if (got > 0) serial = ogg_page_serialno(&page);
+  ogg_sync_clear(&sync);
+  return serial;
+}
 
 }  // namespace
 
@@ -78,13 +103,15 @@ void TVorbisOut::Prepare() {
   pending_ = 0;
   buffer_.assign(kEncodeChunk, 0);
   appending_ = false;
+  std::optional<int32_t> lastSerial;
   if (!FStreamAssigned) {
     if (FFileMode == foAppend && QFile::exists(FFileName)) {
       auto file = std::make_unique<QFile>(FFileName);
       if (!file->open(QIODevice::ReadWrite)) throw EACSException("Cannot open the output file");
       appending_ = true;
       appendOffset_ = file->size();
-      file->seek(appendOffset_);
+      lastSerial = LastPageSerial(*file);
+      if (!file->seek(appendOffset_)) throw EACSException("Cannot open the output file");
       file_ = std::move(file);
     } else {
       // Written beside the final name; it replaces the old file on commit.
@@ -125,7 +152,7 @@ void TVorbisOut::Prepare() {
     enc_->dsp = true;
     vorbis_block_init(&enc_->vd, &enc_->vb);
     enc_->block = true;
-    ogg_stream_init(&enc_->os, FSerial);
+    ogg_stream_init(&enc_->os, StreamSerial(lastSerial));
     enc_->stream = true;
 
     ogg_packet header, comments, codebooks;
@@ -254,6 +281,14 @@ void TVorbisOut::CloseOutput(bool keep) {
   auto* plain = static_cast<QFile*>(file.get());
   if (!keep && appending_) plain->resize(appendOffset_);  // the old streams as they were
   plain->close();
+}
+
+int32_t TVorbisOut::StreamSerial(const std::optional<int32_t>& lastSerial) const {
+  auto serial = FSerialSet ? FSerial : static_cast<int32_t>(QRandomGenerator::global()->generate());
+  // Two chained streams with one serial would read as a single broken one.
+  if (lastSerial && serial == *lastSerial)
+    serial = static_cast<int32_t>(static_cast<uint32_t>(serial) + 1u);
+  return serial;
 }
 
 void TVorbisOut::ReleaseEncoder() {

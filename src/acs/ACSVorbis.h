@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 enum TVorbisBitRate : uint8_t {
@@ -66,9 +67,14 @@ class TVorbisOut : public TACSFileOut {
   TVorbisBitRate MinimumBitrate() const { return FMinimum; }
   void SetMinimumBitrate(TVorbisBitRate rate);
 
-  // Ogg logical stream serial number.
+  // Ogg logical stream serial number. Until one is set, each stream gets a
+  // random one. A stream appended to a file never takes the serial of the
+  // file's last stream (the next number is used instead).
   int32_t Serial() const { return FSerial; }
-  void SetSerial(int32_t serial) { FSerial = serial; }
+  void SetSerial(int32_t serial) {
+    FSerial = serial;
+    FSerialSet = true;
+  }
 
  protected:
   bool DoOutput(bool abort) override;
@@ -81,6 +87,7 @@ class TVorbisOut : public TACSFileOut {
   void WritePage(const void* header, long headerLen, const void* body, long bodyLen);
   void CloseOutput(bool keep);
   void ReleaseEncoder();
+  int32_t StreamSerial(const std::optional<int32_t>& lastSerial) const;
 
   float FCompression = 0.2f;
   QStringList FComments;
@@ -88,6 +95,7 @@ class TVorbisOut : public TACSFileOut {
   TVorbisBitRate FMaximum = brAutoSelect;
   TVorbisBitRate FMinimum = brAutoSelect;
   int32_t FSerial = 0;
+  bool FSerialSet = false;
 
   std::unique_ptr<TVorbisEncoder> enc_;
   std::unique_ptr<QIODevice> file_;

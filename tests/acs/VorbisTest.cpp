@@ -58,6 +58,13 @@ QByteArray OggdecRaw(const QString& ogg, const QString& dir) {
   return ReadAll(raw);
 }
 
+QByteArray FfmpegRaw(const QString& ogg, const QString& dir) {
+  const QString raw = dir + "/ffmpeg.raw";
+  const auto r = RunTool("ffmpeg", {"-v", "error", "-y", "-i", ogg, "-f", "s16le", raw});
+  EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
+  return ReadAll(raw);
+}
+
 QByteArray DecodeAll(TVorbisIn& in, int32_t request = 4096) {
   in.Init();
   QByteArray out = Drain(in, request);
@@ -95,6 +102,36 @@ int CountOccurrences(const QByteArray& text, const QByteArray& what) {
   int n = 0;
   for (qsizetype at = text.indexOf(what); at >= 0; at = text.indexOf(what, at + 1)) ++n;
   return n;
+}
+
+struct OggPage {
+  qsizetype offset = 0, size = 0;
+  uint32_t serial = 0;
+  bool bos = false;
+};
+
+// The pages of a well-formed Ogg file, walked by their headers.
+std::vector<OggPage> OggPages(const QByteArray& ogg) {
+  std::vector<OggPage> pages;
+  const auto byte = [&](qsizetype i) { return static_cast<uint8_t>(ogg[i]); };
+  for (qsizetype at = 0; at + 27 <= ogg.size() && ogg.mid(at, 4) == "OggS";) {
+    const int segments = byte(at + 26);
+    if (at + 27 + segments > ogg.size()) break;
+    qsizetype size = 27 + segments;
+    for (int i = 0; i < segments; ++i) size += byte(at + 27 + i);
+    const uint32_t serial =
+        byte(at + 14) | byte(at + 15) << 8 | byte(at + 16) << 16 | uint32_t(byte(at + 17)) << 24;
+    pages.push_back({at, size, serial, (byte(at + 5) & 2) != 0});
+    at += size;
+  }
+  return pages;
+}
+
+std::vector<uint32_t> StreamSerials(const QString& path) {
+  std::vector<uint32_t> serials;
+  for (const OggPage& page : OggPages(ReadAll(path)))
+    if (page.bos) serials.push_back(page.serial);
+  return serials;
 }
 
 class VorbisFiles : public ::testing::Test {
@@ -262,6 +299,49 @@ TEST_F(VorbisFiles, AppendWritesASecondCompleteStream) {
   EXPECT_EQ(reader.TotalSamples(), 50000);
   reader.CloseFile();
   EXPECT_EQ(DecodeAll(reader).size(), 50000 * 4);
+}
+
+TEST_F(VorbisFiles, AppendedStreamGetsASerialOfItsOwn) {
+  // Serial left alone, or set to the same value for both encodes.
+  for (const int32_t serial : {-1, 7}) {
+    const QString path = Path(QString("serial%1.ogg").arg(serial));
+    TMemoryInput first(16, 2, 44100, Samples16(TwoTones(30000, 2, 44100)));
+    TMemoryInput second(16, 2, 44100, Samples16(TwoTones(20000, 2, 44100)));
+    TVorbisOut out;
+    if (serial >= 0) out.SetSerial(serial);
+    out.SetFileName(path);
+    out.SetFileMode(foAppend);
+    ASSERT_TRUE(Encode(out, first));
+    ASSERT_TRUE(Encode(out, second));
+    const auto serials = StreamSerials(path);
+    ASSERT_EQ(serials.size(), 2u) << serial;
+    EXPECT_NE(serials[0], serials[1]) << serial;
+    if (serial >= 0) {
+      EXPECT_EQ(serials[0], uint32_t(serial));
+    }
+
+    const auto info = RunTool("ogginfo", {path});
+    EXPECT_EQ(info.exitCode, 0) << info.output.toStdString();
+    EXPECT_FALSE(info.output.contains("WARNING")) << info.output.toStdString();
+    EXPECT_FALSE(info.output.contains("ERROR")) << info.output.toStdString();
+    // (oggdec starts a chain at its last link, so ffmpeg checks the whole.)
+    EXPECT_NEAR(double(FfmpegRaw(path, dir.path()).size()), 50000 * 4, 2000) << serial;
+    TVorbisIn reader;
+    reader.SetFileName(path);
+    EXPECT_EQ(DecodeAll(reader).size(), 50000 * 4) << serial;
+  }
+  // New files do not all share one serial.
+  std::vector<uint32_t> fresh;
+  for (const char* name : {"n1.ogg", "n2.ogg", "n3.ogg"}) {
+    TMemoryInput in(16, 1, 44100, Samples16(TwoTones(1000, 1, 44100)));
+    TVorbisOut out;
+    out.SetFileName(Path(name));
+    ASSERT_TRUE(Encode(out, in));
+    const auto serials = StreamSerials(Path(name));
+    ASSERT_EQ(serials.size(), 1u);
+    fresh.push_back(serials[0]);
+  }
+  EXPECT_FALSE(fresh[0] == fresh[1] && fresh[1] == fresh[2]);
 }
 
 TEST_F(VorbisFiles, StopStillFinishesTheStream) {
