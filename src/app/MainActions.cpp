@@ -1,5 +1,7 @@
 #include "app/MainActions.h"
 
+#include "tools/OggPlayerForm.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -90,6 +92,7 @@ TMainActions CreateMainActions(QMainWindow* window) {
   a.EjectCD = MakeAction(window, "&Eject CD", QKeySequence("Ctrl+E"), {});
   a.CloseCD = MakeAction(window, "&Close CD", QKeySequence("Ctrl+L"), {});
   a.OggPlayer = MakeAction(window, "Ogg Player", {}, {});
+  QObject::connect(a.OggPlayer, &QAction::triggered, window, [window] { ShowOggPlayer(window); });
   a.VolumeControl = MakeAction(window, "&Volume Control...", QKeySequence("Ctrl+V"), {});
   a.ClearRealOne = MakeAction(window, "&RealOne Player", {}, {});
   a.ClearMediaPlayer = MakeAction(window, "&Windows Media Player", {}, {});
