@@ -5,6 +5,7 @@
 #include "app/ConversionCommand.h"
 #include "app/EditTrackName.h"
 #include "app/ExtractCommand.h"
+#include "app/FreedbCommand.h"
 #include "app/JobLauncher.h"
 #include "app/OptionsCommand.h"
 #include "app/TrackListView.h"
@@ -111,6 +112,7 @@ void TMainForm::ConnectActions() {
   on(a.HomePage, [this] { HomePageExecute(); });
   on(a.Stop, [this] { StopExecute(); });
   on(a.ID3TagEdit, [this] { ID3TagEditExecute(); });
+  on(a.QueryFreedb, [this] { QueryFreedbExecute(); });
   for (QAction* item : a.SkinItems) {
     const int index = item->data().toInt();
     on(item, [this, index] { SkinItemClick(index); });
@@ -119,7 +121,7 @@ void TMainForm::ConnectActions() {
   connect(a.ChangeSkin, &QMenu::aboutToShow, this, [this] { CheckCurrentSkin(); });
 
   // Not wired yet, their windows come later: Record,
-  // Query Freedb, WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
+  // WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
   // Volume Control, Clear History, Help, Tip of the Day, About, Open output
   // directory.
 
@@ -270,6 +272,13 @@ void TMainForm::RenameTitleExecute() {
 void TMainForm::ID3TagEditExecute() {
   TfrmID3Edit dialog(this);
   dialog.exec();
+}
+
+void TMainForm::QueryFreedbExecute() {
+  TCddbTitleTarget target;
+  target.AlignTitlesLeft = [this] { lvTracks->AlignTitlesLeft(); };
+  target.SetTitle = [this](int row, const QString& title) { lvTracks->SetTitle(row, title); };
+  ExecuteQueryFreedb(this, drive_.CDHandle(), target);
 }
 
 void TMainForm::ConversionExecute(uint8_t jobKind) { ExecuteConversion(this, jobKind); }

@@ -56,6 +56,7 @@ class TMainForm final : public QMainWindow {
   void OptionsExecute();
   void RenameTitleExecute();
   void ID3TagEditExecute();
+  void QueryFreedbExecute();
   void ConversionExecute(uint8_t jobKind);
   void RefreshExecute();
   void HomePageExecute();

@@ -68,6 +68,13 @@ void TTrackListView::SetTitle(int row, const QString& title) {
   if (QTreeWidgetItem* item = topLevelItem(row)) item->setText(kTitle, title);
 }
 
+void TTrackListView::AlignTitlesLeft() {
+  const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+  headerItem()->setTextAlignment(kTitle, left);
+  for (int row = 0; row < topLevelItemCount(); ++row)
+    topLevelItem(row)->setTextAlignment(kTitle, left);
+}
+
 bool TTrackListView::Checked(int row) const {
   const QTreeWidgetItem* item = topLevelItem(row);
   return item && item->checkState(kNo) == Qt::Checked;

@@ -23,6 +23,8 @@ class TTrackListView final : public QTreeWidget {
   int RowCount() const;
   QString Title(int row) const;
   void SetTitle(int row, const QString& title);
+  // Left-aligns the "Title" column, its header and every row.
+  void AlignTitlesLeft();
   bool Checked(int row) const;
   void SetChecked(int row, bool checked);
   void SetAllChecked(bool checked);
