@@ -1,6 +1,7 @@
 #include "acs/ACSVorbis.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QSaveFile>
 
@@ -13,6 +14,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+Q_LOGGING_CATEGORY(lcVorbis, "trackwell.acs.vorbis")
 
 int32_t VorbisBitRateValue(TVorbisBitRate rate) {
   static constexpr int32_t kRates[] = {-1,     45000,  48000,  56000,  64000,  80000,
@@ -312,6 +315,9 @@ struct TVorbisDecoder {
 namespace {
 
 constexpr int32_t kDecodeBuffer = 8192;
+// Holes in a row, with no audio between them, before a damaged file is
+// given up as ended.
+constexpr int kMaxHoles = 64;
 
 size_t ReadFunc(void* ptr, size_t size, size_t count, void* source) {
   return static_cast<TVorbisIn*>(source)->ReadCallback(ptr, size, count);
@@ -468,14 +474,22 @@ void TVorbisIn::Fill(bool cutAtSize) {
     endOfFile_ = true;
     return;
   }
+  int holes = 0;
   while (BufEnd < kDecodeBuffer) {
     int bitstream = 0;
     const long got = ov_read(&dec_->vf, reinterpret_cast<char*>(buffer_.data()) + BufEnd,
                              kDecodeBuffer - BufEnd, 0, 2, 1, &bitstream);
+    // Damaged or missing pages: the decoder resyncs and goes on after them.
+    if (got == OV_HOLE && ++holes <= kMaxHoles) {
+      qCWarning(lcVorbis) << "skipping damaged data in" << FFileName;
+      continue;
+    }
     if (got <= 0) {
+      if (got < 0) qCWarning(lcVorbis) << "decoding ends early, error" << got << "in" << FFileName;
       endOfFile_ = true;
       break;
     }
+    holes = 0;
     BufEnd += static_cast<int32_t>(got);
     if (cutAtSize && FPosition.load() + BufEnd >= FSize.load()) {
       BufEnd = std::max(0, FSize.load() - FPosition.load());

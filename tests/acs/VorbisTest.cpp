@@ -468,6 +468,34 @@ TEST_F(VorbisFiles, OggencFilesDecodeExactlyAsOggdec) {
   }
 }
 
+TEST_F(VorbisFiles, DamagedPagesAreSkippedAsOggdecDoes) {
+  const QString wav = MakeWav(dir.path(), "h.wav", 44100, 2, 441000);
+  ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("h.ogg"), wav}).exitCode, 0);
+  const QByteArray good = ReadAll(Path("h.ogg"));
+  const auto pages = OggPages(good);
+  ASSERT_GT(pages.size(), 8u);
+  // One page in the middle; then every other audio page.
+  for (const int every : {0, 2}) {
+    QByteArray bad = good;
+    for (size_t i = 3; i + 1 < pages.size(); ++i) {
+      if (every == 0 ? i != pages.size() / 2 : i % every != 0) continue;
+      const OggPage& page = pages[i];
+      for (qsizetype at = page.offset + page.size / 2; at < page.offset + page.size / 2 + 16; ++at)
+        bad[at] = static_cast<char>(bad[at] ^ 0x5a);
+    }
+    WriteAll(Path("hole.ogg"), bad);
+    const qsizetype reference = OggdecRaw(Path("hole.ogg"), dir.path()).size();
+    TVorbisIn reader;
+    reader.SetFileName(Path("hole.ogg"));
+    ASSERT_TRUE(reader.Valid());
+    const qsizetype ours = DecodeAll(reader).size();
+    EXPECT_NEAR(double(ours), double(reference), 0.01 * 441000 * 4) << every;
+    if (every == 0) {
+      EXPECT_GT(ours, 441000 * 4 * 3 / 4);
+    }
+  }
+}
+
 TEST_F(VorbisFiles, SizeAndTotalTimeOfTenSeconds) {
   const QString wav = MakeWav(dir.path(), "ten.wav", 44100, 2, 441000);
   ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("ten.ogg"), wav}).exitCode, 0);
