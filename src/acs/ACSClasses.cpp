@@ -1,5 +1,7 @@
 #include "acs/ACSClasses.h"
 
+#include "platform/MainThread.h"
+
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -305,6 +307,7 @@ void TACSOutput::SetInput(TACSInput* input) {
 }
 
 void TACSOutput::Run() {
+  if (!FThread->IsWorker()) ExpectOwningThread(this, Q_FUNC_INFO);
   if (FBusy) throw EACSException("Component is buisy");
   if (!FInput.load()) throw EACSException("Input is not assigned");
   InputLock = false;
@@ -319,11 +322,20 @@ void TACSOutput::Run() {
   }
 }
 
-void TACSOutput::Stop() { FThread->StopRequested = true; }
+void TACSOutput::Stop() {
+  if (!FThread->IsWorker()) ExpectOwningThread(this, Q_FUNC_INFO);
+  FThread->StopRequested = true;
+}
 
-void TACSOutput::Pause() { FThread->Suspend(); }
+void TACSOutput::Pause() {
+  if (!FThread->IsWorker()) ExpectOwningThread(this, Q_FUNC_INFO);
+  FThread->Suspend();
+}
 
-void TACSOutput::Resume() { FThread->Resume(); }
+void TACSOutput::Resume() {
+  if (!FThread->IsWorker()) ExpectOwningThread(this, Q_FUNC_INFO);
+  FThread->Resume();
+}
 
 int TACSOutput::Progress() const {
   TACSInput* input = FInput.load();

@@ -233,6 +233,8 @@ class TACSThread {
   // Leave the park. Any thread.
   void Resume();
   bool Suspended() const;
+  // True on the worker itself (its events may start or stop their sink).
+  bool IsWorker() const { return std::this_thread::get_id() == thread_.get_id(); }
   // Sets ExitRequested, wakes the worker and joins it. After the loop the
   // worker makes one last step with abort set, unless skipLastStep (the
   // owner is already half destroyed). Owning thread; idempotent.
@@ -281,7 +283,8 @@ class TACSOutput : public QObject {
   virtual void SetInput(TACSInput* input);
 
   // Starts a job. Raises "Component is buisy" when Busy and "Input is not
-  // assigned" without Input. Owning thread.
+  // assigned" without Input. Run, Stop, Pause and Resume are for the owning
+  // thread or this sink's own events; any other thread ends the program.
   void Run();
   // Ends the job through the normal end (Done, OnDone) at the next step;
   // does nothing visible while the worker is paused.

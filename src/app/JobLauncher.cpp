@@ -1,6 +1,7 @@
 #include "app/JobLauncher.h"
 
 #include "jobs/RipForm.h"
+#include "platform/MainThread.h"
 
 #include <utility>
 
@@ -14,6 +15,7 @@ TJobRunnerHook& Hook() {
 }  // namespace
 
 void OpenJobRunner(const TJobRequest& request) {
+  ExpectMainThread(Q_FUNC_INFO);
   if (Hook()) {
     Hook()(request);
     return;

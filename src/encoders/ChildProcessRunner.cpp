@@ -2,6 +2,7 @@
 
 #include "encoders/EncodeProcessError.h"
 #include "platform/Dialogs.h"
+#include "platform/MainThread.h"
 #include "settings/SharedRoutines.h"
 
 #include <QApplication>
@@ -122,6 +123,7 @@ void TChildProcessRunner::ClosePipes() {
 }
 
 void TChildProcessRunner::Start() {
+  ExpectMainThread(Q_FUNC_INFO);
   // A run still going from an earlier job must not act on this one.
   StopChild(false);
   WaitForMonitors(0);
@@ -185,6 +187,7 @@ void TChildProcessRunner::StopChild(bool removeOutput) {
 }
 
 void TChildProcessRunner::Stop(int exitCode) {
+  ExpectMainThread(Q_FUNC_INFO);
   (void)exitCode;  // a killed process exits by the signal, not by a code
   if (!Active) return;
   Active = false;

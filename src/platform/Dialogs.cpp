@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include "platform/MainThread.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -97,7 +99,10 @@ TDialogSeam*& Installed() {
 
 }  // namespace
 
-TDialogSeam& Dialogs() { return Installed() ? *Installed() : QtDialogs(); }
+TDialogSeam& Dialogs() {
+  ExpectMainThread(Q_FUNC_INFO);  // every dialog of the seam is a window
+  return Installed() ? *Installed() : QtDialogs();
+}
 
 void SetDialogs(TDialogSeam* seam) { Installed() = seam; }
 
