@@ -438,13 +438,23 @@ void TVorbisIn::OpenFile() {
     FMinBitrate = static_cast<int32_t>(vi->bitrate_lower);
   }
   FBPS = 16;
-  const ogg_int64_t total = ov_pcm_total(&dec_->vf, -1);
+  // Reading ends where a link of another format begins, so only the leading
+  // links in the first link's format count.
+  ogg_int64_t total = 0;
+  double seconds = 0;
+  if (ov_seekable(&dec_->vf)) {
+    for (int link = 0; link < ov_streams(&dec_->vf); ++link) {
+      const vorbis_info* vi = ov_info(&dec_->vf, link);
+      if (!vi || vi->channels != FChan || vi->rate != FSR) break;
+      total += std::max<ogg_int64_t>(0, ov_pcm_total(&dec_->vf, link));
+      seconds += std::max(0.0, ov_time_total(&dec_->vf, link));
+    }
+  }
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-  const int64_t samples = total > 0 ? std::min<int64_t>(total, kMax) : 0;
+  const int64_t samples = std::min<int64_t>(total, kMax);
   FTotalSamples = static_cast<int32_t>(samples);
   FSize = static_cast<int32_t>(std::min<int64_t>(samples * 2 * FChan, kMax));
-  const double seconds = ov_time_total(&dec_->vf, -1);
-  FTime = seconds > 0 ? static_cast<int32_t>(std::nearbyint(seconds)) : 0;
+  FTime = static_cast<int32_t>(std::nearbyint(seconds));
   FOpened = 1;
 }
 
@@ -490,6 +500,14 @@ void TVorbisIn::Fill(bool cutAtSize) {
       break;
     }
     holes = 0;
+    // Audio of a link in another format would play at the wrong speed or
+    // channel count: the stream ends there.
+    const vorbis_info* vi = ov_info(&dec_->vf, -1);
+    if (!vi || vi->channels != FChan || vi->rate != FSR) {
+      qCWarning(lcVorbis) << "stream format changes in" << FFileName << "- reading ends there";
+      endOfFile_ = true;
+      break;
+    }
     BufEnd += static_cast<int32_t>(got);
     if (cutAtSize && FPosition.load() + BufEnd >= FSize.load()) {
       BufEnd = std::max(0, FSize.load() - FPosition.load());

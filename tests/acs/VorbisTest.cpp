@@ -557,6 +557,27 @@ TEST_F(VorbisFiles, LoopRestartsAtStartSample) {
   reader.Flush();
 }
 
+TEST_F(VorbisFiles, ChainEndsWhereTheFormatChanges) {
+  const QString first = MakeWav(dir.path(), "c1.wav", 44100, 2, 30000);
+  const QString second = MakeWav(dir.path(), "c2.wav", 22050, 1, 20000);
+  ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("c1.ogg"), first}).exitCode, 0);
+  ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("c2.ogg"), second}).exitCode, 0);
+  WriteAll(Path("chain.ogg"), ReadAll(Path("c1.ogg")) + ReadAll(Path("c2.ogg")));
+  const QByteArray reference = OggdecRaw(Path("c1.ogg"), dir.path());
+  ASSERT_EQ(reference.size(), 30000 * 4);
+
+  TVorbisIn reader;
+  reader.SetFileName(Path("chain.ogg"));
+  ASSERT_TRUE(reader.Valid());
+  EXPECT_EQ(reader.Channels(), 2);
+  EXPECT_EQ(reader.SampleRate(), 44100);
+  reader.OpenFile();
+  EXPECT_EQ(reader.TotalSamples(), 30000);
+  EXPECT_EQ(reader.Size(), 30000 * 4);
+  reader.CloseFile();
+  EXPECT_EQ(DecodeAll(reader, 1000), reference);
+}
+
 TEST_F(VorbisFiles, BadFilesAreInvalidOrEndCleanly) {
   const QString wav = MakeWav(dir.path(), "ok.wav", 44100, 2, 44100);
   ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("ok.ogg"), wav}).exitCode, 0);
