@@ -27,9 +27,7 @@ void ExecuteOptions(TMainForm* form) {
   TOptionSetForm dialog(form, &drives);
   dialog.SetErrorHandler(
       [&dialog](const std::exception& error) { ShowApplicationError(&dialog, error); });
-  dialog.adjustSize();
-  QRect frame = dialog.frameGeometry();
-  frame.moveCenter(form->frameGeometry().center());
-  dialog.move(frame.topLeft());
+  // A dialog with a parent centres itself over it once its final size is
+  // known, when it is shown.
   dialog.exec();
 }

@@ -12,7 +12,9 @@
 namespace {
 constexpr int kBadLength = -100;  // what the length check reads a non-number as
 
-QString KbitText(int32_t rate) { return QString::number(rate) + " kbit/s"; }
+// Padded to the list's three digits, so a stored rate shows as its list item
+// and one below 10 still reads back from the first three characters.
+QString KbitText(int32_t rate) { return QStringLiteral("%1 kbit/s").arg(rate, 3); }
 }  // namespace
 
 EOptionsValueError::EOptionsValueError(const QString& text)

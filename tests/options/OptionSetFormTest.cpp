@@ -82,6 +82,7 @@ TEST_F(OptionSetFormTest, SixPagesInTabOrderWithTheirTexts) {
   EXPECT_EQ(f.cbOggNominal->itemText(0), " Default");
   EXPECT_EQ(f.cbGenre->currentText(), "Acid");
   EXPECT_EQ(f.cbMinBitRate->currentText(), "128 kbit/s");
+  EXPECT_EQ(f.cbMinBitRate->currentIndex(), 8);
   EXPECT_EQ(f.edYear->maxLength(), 4);
   EXPECT_TRUE(f.sePercent->findChild<QLineEdit*>()->isReadOnly());
 }
@@ -112,7 +113,7 @@ TEST_F(OptionSetFormTest, DevicePageIsFilledEachTimeItIsShown) {
   f.PageControl1->setCurrentWidget(f.tsCDROM);
   ASSERT_EQ(f.cbDevice->count(), 2);
   EXPECT_EQ(f.cbDevice->itemText(1), "Virtual beta");
-  EXPECT_EQ(f.cbDevice->currentIndex(), 0);  // the stored -1 reads as drive 0
+  EXPECT_EQ(f.cbDevice->currentIndex(), 0);  // the stored position
 }
 
 TEST_F(OptionSetFormTest, BrowseAndDefaultButtons) {
