@@ -2,80 +2,80 @@
 
 // A sound card for tests, made of ALSA's own file and null plugins: a
 // private ALSA configuration (ALSA_CONFIG_PATH) whose devices write every
-// byte they are given into files of a temporary folder and play nothing.
-//  - "default": writes CardFile();
-//  - "second": writes SecondCardFile();
-//  - "fifo": writes into the named pipe FifoPath(), so a test decides when
-//    the "card" takes data (a reader that does not read is a card that
-//    plays slowly);
-//  - "broken": a hardware device that does not exist.
-// Including this header in a test program installs the configuration
-// before the first test, so the process-wide device list sees it.
+// byte they get into a file and play nothing. "default" writes CardFile();
+// "fifo" writes into the named pipe FifoPath(), so the test decides when
+// the card takes data; "broken" is a hardware card that is not there.
+// Including this header installs the configuration before the first test,
+// so the process-wide device list sees it.
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QDir>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QString>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
 
 #include <sys/stat.h>
 
 class TAlsaTestCard : public ::testing::Environment {
  public:
-  static QString Folder() { return Dir().path(); }
+  static QString Folder() {
+    static QTemporaryDir dir;
+    return dir.path();
+  }
   static QString CardFile() { return Folder() + "/card.raw"; }
-  static QString SecondCardFile() { return Folder() + "/second.raw"; }
   static QString FifoPath() { return Folder() + "/card.fifo"; }
-
-  // What reached a card file so far (empty when nothing was played).
-  static QByteArray Played(const QString& file = CardFile()) {
-    QFile f(file);
+  // What reached the default card since Clear().
+  static QByteArray Played() {
+    QFile f(CardFile());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
-  // Forgets what was played before.
-  static void Clear() {
-    QFile::remove(CardFile());
-    QFile::remove(SecondCardFile());
-  }
+  static void Clear() { QFile::remove(CardFile()); }
 
   void SetUp() override {
-    ASSERT_TRUE(Dir().isValid());
-    const QString conf = Folder() + "/asound.conf";
-    const QString text = QStringLiteral(R"(pcm.tw_null { type null }
-pcm.!default {
-  type file slave.pcm "tw_null" file "%1" format "raw"
-  hint { show on description "Trackwell test card" }
-}
-pcm.second {
-  type file slave.pcm "tw_null" file "%2" format "raw"
-  hint { show on description "Trackwell second test card" }
-}
-pcm.broken {
-  type hw card 99
-  hint { show on description "A card that is not there" }
-}
-pcm.fifo {
-  type file slave.pcm "tw_null" file "%3" format "raw"
-  hint { show on description "Trackwell paced test card" }
-}
-)")
-                             .arg(CardFile(), SecondCardFile(), FifoPath());
-    QFile f(conf);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.toUtf8());
-    f.close();
+    const QString card = R"(type file slave.pcm "tw_null" format "raw" file ")";
+    QFile conf(Folder() + "/asound.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write(QString("pcm.tw_null { type null }\n"
+                       "pcm.!default { %1%2\" hint { show on description \"Test card\" } }\n"
+                       "pcm.broken { type hw card 99 hint { show on description \"Gone\" } }\n"
+                       "pcm.fifo { %1%3\" hint { show on description \"Paced card\" } }\n")
+                   .arg(card, CardFile(), FifoPath())
+                   .toUtf8());
+    conf.close();
     ASSERT_EQ(mkfifo(QFile::encodeName(FifoPath()).constData(), 0600), 0);
-    qputenv("ALSA_CONFIG_PATH", QFile::encodeName(conf));
-  }
-
- private:
-  static QTemporaryDir& Dir() {
-    static QTemporaryDir dir;
-    return dir;
+    qputenv("ALSA_CONFIG_PATH", QFile::encodeName(conf.fileName()));
   }
 };
 
 inline ::testing::Environment* const kAlsaTestCard =
     ::testing::AddGlobalTestEnvironment(new TAlsaTestCard);
+
+// An Ogg file made by sox and oggenc: a 440 Hz tone on the left, 1500 Hz on
+// the right.
+inline QString MakeTestOgg(const QString& name, int seconds, int rate = 44100) {
+  const QString wav = TAlsaTestCard::Folder() + "/tones.wav";
+  const QString ogg = TAlsaTestCard::Folder() + "/" + name;
+  EXPECT_EQ(QProcess::execute(
+                "sox", {"-n", "-r", QString::number(rate), "-c", "2", "-b", "16", wav, "synth",
+                        QString::number(seconds), "sine", "440", "sine", "1500", "gain", "-3"}),
+            0);
+  EXPECT_EQ(QProcess::execute("oggenc", {"-Q", "-q", "0", "-o", ogg, wav}), 0);
+  return ogg;
+}
+
+// Waits (bounded, generously) for the condition, letting posted events in.
+inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 60000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents();
+    QThread::msleep(2);
+  }
+  return true;
+}
