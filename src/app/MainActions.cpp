@@ -1,6 +1,7 @@
 #include "app/MainActions.h"
 
 #include "tools/OggPlayerForm.h"
+#include "tools/ResampleForm.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -84,6 +85,7 @@ TMainActions CreateMainActions(QMainWindow* window) {
   a.QueryFreedb = MakeAction(window, "&Query Freedb", {}, {});
 
   a.WavToWav = MakeAction(window, "WA&V to WAV...", {}, {});
+  QObject::connect(a.WavToWav, &QAction::triggered, window, [window] { ShowResample(window); });
   a.Mp3ToWav = MakeAction(window, "&MP3 to WAV...", {}, "Convert  MP3 file to WAV file");
   a.WavToOgg = MakeAction(window, "WAV to O&GG...", {}, {});
   a.WavToWma = MakeAction(window, "WAV to WM&A...", {}, {});
