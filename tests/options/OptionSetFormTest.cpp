@@ -153,6 +153,14 @@ TEST_F(OptionSetFormTest, TypedBitRateAndChosenGenreAreStored) {
   EXPECT_EQ(OptionsSetting.CDInfo.Genre, -1);
 }
 
+TEST_F(OptionSetFormTest, ArtistLongerThanATagIsKeptWhole) {
+  OptionsSetting.CDInfo.Artist = QString(40, 'a');
+  form = std::make_unique<TOptionSetForm>();
+  EXPECT_EQ(form->edArtist->text(), QString(40, 'a'));
+  form->btOK->click();
+  EXPECT_EQ(OptionsSetting.CDInfo.Artist, QString(40, 'a'));
+}
+
 TEST_F(OptionSetFormTest, FailedChecksFocusTheFieldOnTheOutputPageOnly) {
   TOptionSetForm& f = *form;
   f.show();
