@@ -2,6 +2,7 @@
 
 #include "acs/MsAdpcm.h"
 #include "acs/WaveConverter.h"
+#include "platform/UserFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,8 +48,10 @@ void TWaveIn::OpenFile() {
     FValid = true;
     type_ = wtUnsupported;
     if (!FStreamAssigned) {
+      // A FIFO or device named as the input would block the caller (often
+      // the window asking for Valid), so only regular files are opened.
       auto file = std::make_unique<QFile>(FFileName);
-      if (!file->open(QIODevice::ReadOnly))
+      if (!OpenRegularFile(*file, QIODevice::ReadOnly))
         throw EACSException(QString("Cannot open file \"%1\"").arg(FFileName));
       ownedStream_ = std::move(file);
       FStream = ownedStream_.get();

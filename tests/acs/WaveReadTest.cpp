@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 class WaveRead : public ::testing::Test {
@@ -112,6 +114,13 @@ TEST_F(WaveRead, HostileHeadersAreRejectedOrEndCleanly) {
     EXPECT_FALSE(in.Valid());
     // Reading an invalid file delivers nothing and does not fault.
     EXPECT_TRUE(ReadAll(in).isEmpty());
+  }
+  // A FIFO or a device where the file belongs is refused without blocking.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.wav")).constData(), 0600), 0);
+  for (const QString& path : {dir.filePath("fifo.wav"), QString("/dev/zero")}) {
+    TWaveIn in;
+    in.SetFileName(path);
+    EXPECT_FALSE(in.Valid()) << path.toStdString();
   }
   // fmt of 16 to 18 bytes is a whole PCM record.
   for (int size = 16; size <= 18; ++size) {
