@@ -1,5 +1,7 @@
 #include "acs/ACSVorbis.h"
 
+#include "platform/UserFile.h"
+
 #include <QFile>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
@@ -404,8 +406,9 @@ void TVorbisIn::OpenFile() {
   if (FStreamAssigned) {
     dec_->io = FStream;
   } else {
+    // Only a regular file: a FIFO named as input would block the caller.
     auto file = std::make_unique<QFile>(FFileName);
-    if (!file->open(QIODevice::ReadOnly)) return fail();
+    if (!OpenRegularFile(*file, QIODevice::ReadOnly)) return fail();
     ownedStream_ = std::move(file);
     dec_->io = ownedStream_.get();
   }

@@ -2,6 +2,7 @@
 #include "acs/ACSVorbis.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -589,8 +590,10 @@ TEST_F(VorbisFiles, BadFilesAreInvalidOrEndCleanly) {
                     {"-v", "error", "-y", "-i", wav, "-c:a", "flac", "-f", "ogg", Path("flac.oga")})
                 .exitCode,
             0);
+  // A FIFO where the file belongs must be refused, not block.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.ogg")).constData(), 0600), 0);
   for (const char* name :
-       {"missing.ogg", "empty.ogg", "text.ogg", "head.ogg", "ok.wav", "flac.oga"}) {
+       {"missing.ogg", "empty.ogg", "text.ogg", "head.ogg", "ok.wav", "flac.oga", "fifo.ogg"}) {
     TVorbisIn reader;
     reader.SetFileName(Path(name));
     EXPECT_FALSE(reader.Valid()) << name;
