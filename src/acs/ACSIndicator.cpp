@@ -83,7 +83,7 @@ void TSoundIndicator::Analyse(const uint8_t* data, int32_t count, int bitsPerSam
   try {
     std::array<double, kRunFrames> values;
     std::array<TComplex, kRunFrames> spectrum;
-    std::array<double, kRunFrames> bands;
+    std::array<double, kBands> bands;
     for (int run = 0; run < runs; ++run) {
       const uint8_t* start = data + static_cast<size_t>(run) * kRunFrames * frameBytes;
       for (int i = 0; i < kRunFrames; ++i)
@@ -91,7 +91,8 @@ void TSoundIndicator::Analyse(const uint8_t* data, int32_t count, int bitsPerSam
       MultiplyArrays(values, std::span<const double>(window_).first(kRunFrames));
       for (int i = 0; i < kRunFrames; ++i) spectrum[i] = {values[i], 0};
       ComplexFFT(spectrum, 1);
-      LgMagnitude(spectrum, bands, 0);
+      // Only the first 32 bands are kept, so only they need a logarithm.
+      LgMagnitude(std::span<const TComplex>(spectrum).first(kBands), bands, 0);
       for (int i = 0; i < kBands; ++i) accumulator_[i] += bands[i];
     }
   } catch (const std::exception& e) {

@@ -87,6 +87,8 @@ void TOggPlayer::Ended() {
 
 TOggOpenResult TOggPlayer::OpenAndPlay(const QString& path) {
   ExpectMainThread(Q_FUNC_INFO);
+  // The worker reads the file while the output is busy.
+  if (AudioOut1.Busy()) return TOggOpenResult::Busy;
   VorbisIn1.SetFileName(path);
   if (!path.toUpper().endsWith(".OGG") || !VorbisIn1.Valid()) return TOggOpenResult::NotValid;
   try {

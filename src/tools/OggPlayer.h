@@ -35,7 +35,8 @@ struct TOggPlayerView {
   bool ClockTimerOn = false;
 };
 
-enum class TOggOpenResult { Started, NotValid };
+// Busy: a file still plays (the open button is disabled then).
+enum class TOggOpenResult { Started, NotValid, Busy };
 
 class TOggPlayer : public QObject {
   Q_OBJECT

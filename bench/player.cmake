@@ -1,0 +1,4 @@
+# The Ogg player's chain on ALSA's null device against oggdec.
+add_executable(bench_player ${CMAKE_CURRENT_LIST_DIR}/player/PlayerBench.cpp)
+target_link_libraries(bench_player PRIVATE tw_tools)
+set_target_properties(bench_player PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
