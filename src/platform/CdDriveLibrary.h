@@ -123,10 +123,10 @@ enum TCdLibError : int32_t {
   kCdErrOutOfRange = 7,
   kCdErrReadFailed = 8,
   kCdErrCddbUnavailable = 9,  // options missing or unusable (no server)
-  kCdErrCddbNoMatch = 10,      // the server knows no such disc
-  kCdErrCddbNetwork = 11,      // no connection, no answer in time, cut off
-  kCdErrCddbServer = 12,       // an HTTP or CDDB error status
-  kCdErrCddbReply = 13,        // a reply that is not the protocol's, or too large
+  kCdErrCddbNoMatch = 10,     // the server knows no such disc
+  kCdErrCddbNetwork = 11,     // no connection, no answer in time, cut off
+  kCdErrCddbServer = 12,      // an HTTP or CDDB error status
+  kCdErrCddbReply = 13,       // a reply that is not the protocol's, or too large
 };
 
 // Fills Count and the entries (at most Capacity, and never more than 8);
