@@ -1,5 +1,9 @@
 #include "settings/SharedRoutines.h"
 
+#include "platform/MainThread.h"
+#include "settings/Skins.h"
+
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -51,8 +55,18 @@ int64_t GetFileSizeOrMinusOne(const QString& path) {
 }
 
 void ApplySkin(QWidget* window, int skinIndex) {
+  ExpectMainThread(Q_FUNC_INFO);
   if (!window) return;
-  // The looks themselves arrive with the skins; remember the choice so a
-  // window created now picks it up then.
   window->setProperty("twSkinIndex", skinIndex);
+  const TSkinLook look = SkinLook(skinIndex);
+  window->setStyleSheet(look.Sheet);
+  // Links in rich-text labels take the palette's colour, which the sheet
+  // cannot reach; the designed look goes back to the application's.
+  const QPalette standard = QApplication::palette(window);
+  QPalette palette = window->palette();
+  palette.setColor(QPalette::Link,
+                   look.Link.isValid() ? look.Link : standard.color(QPalette::Link));
+  palette.setColor(QPalette::LinkVisited,
+                   look.Link.isValid() ? look.Link : standard.color(QPalette::LinkVisited));
+  window->setPalette(palette);
 }

@@ -29,5 +29,5 @@ bool CloseCD(int32_t handle);
 
 class QWidget;
 // Gives the window the look that the skin number selects; a number outside
-// 0..5 leaves the window as designed.
+// 0..5 leaves the window as designed. Main thread only.
 void ApplySkin(QWidget* window, int skinIndex);

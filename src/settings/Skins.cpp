@@ -1,0 +1,54 @@
+#include "settings/Skins.h"
+
+#include "platform/ProgramFolder.h"
+#include "platform/UserFile.h"
+#include "settings/SkinSheets.h"
+
+#include <QLoggingCategory>
+#include <QRegularExpression>
+
+Q_LOGGING_CATEGORY(lcSkins, "trackwell.settings.skins")
+
+namespace {
+
+// A style sheet is a few kilobytes; anything far larger is not one.
+constexpr qint64 kMaxSkinFileBytes = 1 << 20;
+
+}  // namespace
+
+const char* SkinFileName(int skinIndex) {
+  switch (skinIndex) {
+    case 0:
+      return "DiamondBlue.ssk";
+    case 1:
+      return "RealOne.ssk";
+    case 5:
+      return "matrix.ssk";
+    default:
+      return nullptr;
+  }
+}
+
+QColor SheetLinkColor(const QString& sheet) {
+  static const QRegularExpression pattern("link-color:\\s*(#[0-9a-fA-F]{6})");
+  const QRegularExpressionMatch match = pattern.match(sheet);
+  return match.hasMatch() ? QColor(match.captured(1)) : QColor();
+}
+
+TSkinLook SkinLook(int skinIndex) {
+  TSkinLook look;
+  if (const char* builtIn = BuiltInSkinSheet(skinIndex)) {
+    look.Sheet = QString::fromUtf8(builtIn);
+  } else if (const char* file = SkinFileName(skinIndex)) {
+    const QString path = ProgramFolder() + QString::fromLatin1(file);
+    const std::optional<QByteArray> text = ReadRegularFile(path, kMaxSkinFileBytes);
+    if (!text) {
+      // The window keeps its designed look; nothing else depends on it.
+      qCWarning(lcSkins) << "cannot read the skin file" << path;
+      return look;
+    }
+    look.Sheet = QString::fromUtf8(*text);
+  }
+  look.Link = SheetLinkColor(look.Sheet);
+  return look;
+}
