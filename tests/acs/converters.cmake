@@ -17,3 +17,6 @@ tw_test(converter_wave_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterWaveChainTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ConverterTestComponents.h
   DEPS tw_acs)
+tw_test(converter_rate_golden_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConverterRateGoldenTest.cpp
+  DEPS tw_acs)
