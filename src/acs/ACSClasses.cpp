@@ -2,9 +2,23 @@
 
 #include "platform/MainThread.h"
 
+#include <QLoggingCategory>
+
 #include <chrono>
 #include <cmath>
 #include <limits>
+
+Q_LOGGING_CATEGORY(lcAcs, "trackwell.acs")
+
+void LogSwallowedException(const char* where) {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    qCWarning(lcAcs) << where << "ignored:" << ExceptionMessage(e);
+  } catch (...) {
+    qCWarning(lcAcs) << where << "ignored an unknown error";
+  }
+}
 
 QString ExceptionMessage(const std::exception& e) {
   if (auto* acs = dynamic_cast<const EACSException*>(&e)) return acs->Message();
@@ -29,6 +43,7 @@ void TACSInput::Reset() {
   try {
     Flush();
   } catch (...) {
+    LogSwallowedException(Q_FUNC_INFO);
   }
   FBusy = false;
 }
@@ -135,6 +150,7 @@ void TACSFileIn::Reset() {
     try {
       CloseFile();
     } catch (...) {
+      LogSwallowedException(Q_FUNC_INFO);
       FOpened = 0;
     }
   }
@@ -264,6 +280,7 @@ void TACSThread::Execute() {
     try {
       step_(true);
     } catch (...) {
+      LogSwallowedException(Q_FUNC_INFO);
     }
   }
   exitRequested_ = false;
@@ -295,6 +312,7 @@ void TACSOutput::EndWorker() {
     try {
       Done();
     } catch (...) {
+      LogSwallowedException(Q_FUNC_INFO);
     }
     FBusy = false;
   }
@@ -384,11 +402,13 @@ void TACSOutput::ThreadException(const std::exception& e) {
       try {
         converter->UnlockInput();
       } catch (...) {
+        LogSwallowedException(Q_FUNC_INFO);
       }
     }
     try {
       Done();
     } catch (...) {
+      LogSwallowedException(Q_FUNC_INFO);
     }
   }
   CanOutput = false;

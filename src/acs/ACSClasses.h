@@ -47,6 +47,10 @@ class EACSException : public std::exception {
   std::string utf8_;
 };
 
+// Called inside a catch block whose error goes no further: logs what was
+// caught, with where, under the stream framework's logging category.
+void LogSwallowedException(const char* where);
+
 // The text of any exception that reaches OnThreadException.
 QString ExceptionMessage(const std::exception& e);
 

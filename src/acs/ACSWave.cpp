@@ -321,6 +321,7 @@ void TWaveOut::FailPrepare(const QString& message) {
   try {
     CloseTarget(false);
   } catch (...) {
+    LogSwallowedException(Q_FUNC_INFO);
   }
   if (Input()) Input()->Reset();
   throw EACSException(message);
@@ -451,6 +452,8 @@ bool TWaveOut::WriteImaStep() {
       got += n;
     }
   } catch (const std::exception&) {
+    // A failing input ends the file as its end would.
+    LogSwallowedException(Q_FUNC_INFO);
     endOfInput_ = true;
   }
   // An input that ended on a block boundary gets no block of silence.

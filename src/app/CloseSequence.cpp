@@ -7,8 +7,11 @@
 #include "settings/SharedRoutines.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <algorithm>
+
+Q_LOGGING_CATEGORY(lcCloseSequence, "trackwell.app.close")
 
 void RunCloseSequence(const TCloseInput& input) {
   TCDInfo& info = OptionsSetting.CDInfo;
@@ -27,6 +30,7 @@ void RunCloseSequence(const TCloseInput& input) {
       input.StopPlayer();
     } catch (...) {
       // The program is ending; a player that will not stop changes nothing.
+      qCWarning(lcCloseSequence) << "the CD player did not stop; closing anyway";
     }
   }
 
