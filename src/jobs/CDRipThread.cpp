@@ -4,6 +4,7 @@
 #include "jobs/Normalizer.h"
 #include "jobs/ProgressTimes.h"
 #include "jobs/WaveHeader.h"
+#include "platform/AccurateRipDb.h"
 #include "platform/CdDriveLibrary.h"
 #include "platform/WindowMessages.h"
 #include "settings/OptionsSetting.h"
@@ -11,14 +12,30 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <sys/file.h>
 #include <algorithm>
+
+Q_LOGGING_CATEGORY(lcRipThread, "trackwell.jobs.rip")
 
 namespace {
 
 int64_t Frames(const CDTOCEntry& entry) {
   return (int64_t{entry.Address[1]} * 60 + entry.Address[2]) * 75 + entry.Address[3];
+}
+
+// The proxy of the freedb settings, for every other lookup on the net too.
+TCddbServerOptions ProxyOptions() {
+  TCddbServerOptions options;
+  const TQueryCDDB& q = OptionsSetting.QueryCDDB;
+  options.UseProxy = q.UseProxy;
+  options.ProxyAddress = q.ProxyAddress.toStdString();
+  bool numeric = false;
+  const int port = q.Port.trimmed().toInt(&numeric);
+  options.ProxyPort = numeric ? port : 80;
+  options.Program = "Trackwell";
+  return options;
 }
 
 }  // namespace
@@ -45,6 +62,7 @@ QString TCDRipThread::OutputPath() const {
 }
 
 void TCDRipThread::PostEnd(int32_t status) {
+  Report.Status = status;
   TProcessInfo info;
   info.Code = kCodeTrackEnded;
   info.Status = status;
@@ -85,10 +103,17 @@ void TCDRipThread::Execute() {
     return;
   }
   int64_t length = end - start;
+  DescribeDisc(toc, tracks);
+  trackSectors_ = length;
   const TCommonOptions& options = OptionsSetting.CommonOptions;
   // A negative limit means none; zero is refused before a job starts.
   if (options.EnableRipTime && options.RipTime >= 0)
     length = std::min<int64_t>(length, int64_t{options.RipTime} * 75);
+  Report.TrackNumber = TrackNumber;
+  Report.Path = OutputPath();
+  Report.FirstSector = start - origin;
+  Report.Sectors = length;
+  Report.Limited = length < trackSectors_;
   ExtractionLoop(OutputPath(), length, start - origin);
 }
 
@@ -117,6 +142,7 @@ void TCDRipThread::ExtractionLoop(const QString& path, int64_t length, int64_t f
   };
   if (!WriteWaveHeader(file, 0)) return writeFailed();
 
+  TTrackChecksums sums(firstAudioTrack_, lastAudioTrack_, trackSectors_ * kSamplesPerCdSector);
   QElapsedTimer clock;
   clock.start();
   TTrackBufferPtr buffer = NewTrackBuffer(kMaxSectorsPerRead);
@@ -131,16 +157,20 @@ void TCDRipThread::ExtractionLoop(const QString& path, int64_t length, int64_t f
     buffer->StartOffset = 0;
     if (ReadCDAudioLBA(CDHandle, buffer.get()) == 1 && buffer->StartOffset >= 0 &&
         int64_t{buffer->StartOffset} + buffer->Len <= buffer->MaxLen) {
-      const auto* data = reinterpret_cast<const char*>(buffer->Data() + buffer->StartOffset);
+      const uint8_t* audio = buffer->Data() + buffer->StartOffset;
+      sums.Update(audio, buffer->Len);
+      const auto* data = reinterpret_cast<const char*>(audio);
       if (file.write(data, buffer->Len) != static_cast<qint64>(buffer->Len)) return writeFailed();
     } else {
       readFailed = true;
+      Report.ReadErrors.push_back({firstSector + done, firstSector + done + n - 1});
     }
     done += n;
     PostProgress(static_cast<int>(done * 100 / length), clock.elapsed() / 1000.0);
     if (readFailed) break;
     if (Stopped) break;
   }
+  Report.Checksums = sums.Result();
   if (readFailed) {
     file.close();
     PostEnd(kRipReadFailed);
@@ -151,10 +181,49 @@ void TCDRipThread::ExtractionLoop(const QString& path, int64_t length, int64_t f
     return writeFailed();
   file.close();
   if (Stopped) return;
+  Report.Whole = !Report.Limited && done == length;
+  if (Report.Whole) VerifyWithAccurateRip();
   if (OptionsSetting.CommonOptions.IsNormalize &&
       !NormalizeFile(path, OptionsSetting.CommonOptions.NormalizePercent, NotifyWindow.data())) {
     PostEnd(kRipWriteFailed);
     return;
   }
   PostEnd(kRipDone);
+}
+
+void TCDRipThread::DescribeDisc(const CDTOC& toc, int tracks) {
+  std::vector<int64_t> all;
+  std::vector<int64_t> audio;
+  int firstAudio = 0;
+  int lastAudio = 0;
+  for (int i = 0; i < tracks; ++i) {
+    const int64_t lsn = Frames(toc.Entries[i]) - 150;
+    all.push_back(lsn);
+    if (toc.Entries[i].AdrControl & 0x04) continue;  // a data track
+    audio.push_back(lsn);
+    if (firstAudio == 0) firstAudio = i + 1;
+    lastAudio = i + 1;
+  }
+  const int64_t leadOut = Frames(toc.Entries[tracks]) - 150;
+  Report.DiscIds = AccurateRipDiscIds(audio, leadOut, FreedbDiscId(all, leadOut));
+  firstAudioTrack_ = TrackNumber == firstAudio;
+  lastAudioTrack_ = TrackNumber == lastAudio;
+  // Index among the audio tracks, for the database's per-track entries.
+  audioIndex_ = -1;
+  for (int i = 0, n = 0; i < tracks; ++i) {
+    if (toc.Entries[i].AdrControl & 0x04) continue;
+    if (i + 1 == TrackNumber) audioIndex_ = n;
+    ++n;
+  }
+}
+
+void TCDRipThread::VerifyWithAccurateRip() {
+  if (audioIndex_ < 0) return;
+  const auto records = FetchAccurateRip(Report.DiscIds, ProxyOptions());
+  if (!records) return;
+  Report.AccurateRip =
+      MatchAccurateRip(*records, Report.DiscIds, audioIndex_, Report.Checksums.AccurateRipV1,
+                       Report.Checksums.AccurateRipV2);
+  if (Report.AccurateRip.Match == TAccurateRipMatch::NotAccurate)
+    qCWarning(lcRipThread) << "track" << TrackNumber << "does not match its AccurateRip entry";
 }

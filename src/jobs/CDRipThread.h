@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jobs/RipReport.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+
+struct CDTOC;
 
 // End-of-track outcomes carried in the Status of the Code 1000 message.
 enum TRipStatus : int32_t {
@@ -46,11 +50,22 @@ class TCDRipThread {
   // The file the thread writes; valid once constructed.
   QString OutputPath() const;
 
+  // Filled by the thread; read it once the thread has ended (WaitFor).
+  TRipTrackReport Report;
+
  private:
   void Execute();
   void ExtractionLoop(const QString& path, int64_t length, int64_t firstSector);
   void PostEnd(int32_t status);
   void PostProgress(int code, double elapsedSeconds);
+  // Ids and edge flags of the disc, for the checksums and the lookup.
+  void DescribeDisc(const CDTOC& toc, int tracks);
+  void VerifyWithAccurateRip();
+
+  bool firstAudioTrack_ = false;
+  bool lastAudioTrack_ = false;
+  int audioIndex_ = -1;       // position among the disc's audio tracks
+  int64_t trackSectors_ = 0;  // the whole track, before a length limit
 
   std::thread thread_;
   std::atomic<bool> finished_{false};

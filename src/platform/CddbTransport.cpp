@@ -80,14 +80,19 @@ std::string CddbRequestUrl(const TCddbServerOptions& options, const std::string&
 }
 
 TCddbHttpReply CddbHttpGet(const TCddbServerOptions& options, const std::string& command) {
-  TCddbHttpReply reply;
   const std::string url = CddbRequestUrl(options, command);
   if (url.empty()) {
     qCWarning(lcCddbHttp) << "no usable server or script:" << options.Server.c_str()
                           << options.Script.c_str();
+    TCddbHttpReply reply;
     reply.Error = kCdErrCddbUnavailable;
     return reply;
   }
+  return HttpGetUrl(options, url);
+}
+
+TCddbHttpReply HttpGetUrl(const TCddbServerOptions& options, const std::string& url) {
+  TCddbHttpReply reply;
   InitCurlOnce();
   std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
   if (!curl) {

@@ -38,6 +38,10 @@ std::string CddbRequestUrl(const TCddbServerOptions& options, const std::string&
 // kCddbMaxReplyBytes (kCdErrCddbReply).
 TCddbHttpReply CddbHttpGet(const TCddbServerOptions& options, const std::string& command);
 
+// A GET of any http or https URL with the proxy, time-outs and size limit of
+// the options (their server and script are not used); errors as above.
+TCddbHttpReply HttpGetUrl(const TCddbServerOptions& options, const std::string& url);
+
 // Time-outs of every later request: to connect, and for the whole request
 // (redirects included). The defaults suit a public server; tests shorten
 // them.

@@ -1,3 +1,4 @@
 tw_test(rip_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/RipThreadTest.cpp ${CMAKE_CURRENT_LIST_DIR}/RipTimesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TrackChecksumsTest.cpp
   DEPS tw_jobs tw_discimage)
