@@ -61,6 +61,3 @@ struct TMainActions {
 // Creates every action and menu item (owned by the window), the four menus
 // of the menu bar, the track list's pop-up menu and the tool bar.
 TMainActions CreateMainActions(QMainWindow* window);
-
-// The address "Home &Page" opens.
-inline constexpr const char* kHomePageUrl = "https://trackwell.example.org/";

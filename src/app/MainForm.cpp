@@ -1,13 +1,17 @@
 #include "app/MainForm.h"
 
 #include "app/AppErrors.h"
+#include "app/AuxiliaryActions.h"
 #include "app/CloseSequence.h"
 #include "app/ConversionCommand.h"
 #include "app/EditTrackName.h"
 #include "app/ExtractCommand.h"
 #include "app/FreedbCommand.h"
+#include "app/HelpCommands.h"
 #include "app/JobLauncher.h"
+#include "app/NoDeviceHint.h"
 #include "app/OptionsCommand.h"
+#include "app/TipsForm.h"
 #include "app/TrackListView.h"
 #include "cd/MediaWatcher.h"
 #include "encoders/Mp3EncodeProcess.h"
@@ -120,10 +124,11 @@ void TMainForm::ConnectActions() {
   // "Change &Skin" marks the current skin each time the submenu opens.
   connect(a.ChangeSkin, &QMenu::aboutToShow, this, [this] { CheckCurrentSkin(); });
 
+  ConnectAuxiliaryActions(this, a);
+
   // Not wired yet, their windows come later: Record,
   // WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
-  // Volume Control, Clear History, Help, Tip of the Day, About, Open output
-  // directory.
+  // Volume Control.
 
   connect(lvTracks, &TTrackListView::RowsChanged, this, [this] { UpdateActions(); });
   connect(lvTracks, &QTreeWidget::itemDoubleClicked, this, [this] {
@@ -203,12 +208,12 @@ void TMainForm::FormActivate() {
                   TMsgIcon::Error);
       return;
     }
-    // The no-device hint opens here once it exists.
+    ShowNoDeviceHint(this);
   }
   if (noAudioCD_)
     ShowMessage(this, "Please check if have Audio CD in your CD device.", TMsgIcon::Error);
   SelectAllExecute();
-  // The tip of the day opens here when IsShowTips, once it exists.
+  if (OptionsSetting.IsShowTips) ShowTipOfTheDay(this);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -292,7 +297,7 @@ void TMainForm::RefreshExecute() {
   }
 }
 
-void TMainForm::HomePageExecute() { ShellOpen(kHomePageUrl); }
+void TMainForm::HomePageExecute() { OpenHomePage(); }
 
 void TMainForm::SkinItemClick(int skinIndex) {
   ApplySkin(this, skinIndex);

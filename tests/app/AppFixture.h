@@ -2,10 +2,13 @@
 
 #include "ScriptedDialogs.h"
 #include "app/JobLauncher.h"
+#include "app/ModalDialog.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
 #include "settings/OptionsSetting.h"
 
 #include <gtest/gtest.h>
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -20,9 +23,20 @@ class TAppTest : public ::testing::Test {
     SetProgramFolder(dir_.path());
     OptionsSetting = TOptionsSetting{};
     SetJobRunnerHook([this](const TJobRequest& request) { Jobs.push_back(request); });
+    // Start-up dialogs and the desktop's handlers are recorded, not shown.
+    SetModalDialogHook([this](QDialog& dialog) {
+      Modals.push_back(dialog.metaObject()->className());
+      return int(QDialog::Rejected);
+    });
+    SetShellOpenHook([this](const QString& address) {
+      Opened.push_back(address);
+      return true;
+    });
   }
   void TearDown() override {
     SetJobRunnerHook({});
+    SetModalDialogHook({});
+    SetShellOpenHook({});
     SetProgramFolder(QString());
   }
 
@@ -38,5 +52,7 @@ class TAppTest : public ::testing::Test {
 
   TScriptedDialogs Dialog;
   std::vector<TJobRequest> Jobs;
+  std::vector<QString> Modals;  // class names of the dialogs ExecModal was given
+  std::vector<QString> Opened;  // what ShellOpen was asked to open
   QTemporaryDir dir_;
 };
