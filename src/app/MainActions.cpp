@@ -1,5 +1,7 @@
 #include "app/MainActions.h"
 
+#include "app/MainForm.h"
+#include "app/RecordCommand.h"
 #include "tools/OggPlayerForm.h"
 #include "tools/ResampleForm.h"
 
@@ -74,6 +76,10 @@ TMainActions CreateMainActions(QMainWindow* window) {
   a.Options = MakeAction(window, "&Options", QKeySequence("Ctrl+O"), "Options");
   a.Exit = MakeAction(window, "E&xit", {}, "Exit the program");
   a.Record = MakeAction(window, "&Record", QKeySequence("Ctrl+R"), "Record to wav or mp3");
+  QObject::connect(a.Record, &QAction::triggered, window, [window] {
+    const auto* main = qobject_cast<TMainForm*>(window);
+    ExecuteRecord(window, main ? main->CDHandle() : 0);
+  });
   a.WavToMp3 =
       MakeAction(window, "&WAV to MP3", QKeySequence("Ctrl+W"), "Convert  WAV file to MP3 file");
   a.Play = MakeAction(window, "&Play", QKeySequence("Ctrl+P"), "Play the current track");

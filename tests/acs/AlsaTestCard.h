@@ -2,7 +2,9 @@
 
 // A sound card for tests, made of ALSA's own file and null plugins: a
 // private ALSA configuration (ALSA_CONFIG_PATH) whose devices write every
-// byte they get into a file and play nothing. "default" writes CardFile();
+// byte they get into a file and play nothing. "default" writes CardFile(),
+// and records MicFile(), which the test writes first (read from its start
+// at every open, as fast as asked: recorders pace themselves);
 // "fifo" writes into the named pipe FifoPath(), so the test decides when
 // the card takes data; "broken" is a hardware card that is not there.
 // Including this header installs the configuration before the first test,
@@ -29,6 +31,7 @@ class TAlsaTestCard : public ::testing::Environment {
   }
   static QString CardFile() { return Folder() + "/card.raw"; }
   static QString FifoPath() { return Folder() + "/card.fifo"; }
+  static QString MicFile() { return Folder() + "/mic.raw"; }
   // What reached the default card since Clear().
   static QByteArray Played() {
     QFile f(CardFile());
@@ -38,13 +41,14 @@ class TAlsaTestCard : public ::testing::Environment {
 
   void SetUp() override {
     const QString card = R"(type file slave.pcm "tw_null" format "raw" file ")";
+    const QString mic = QString(R"(" infile "%1)").arg(MicFile());
     QFile conf(Folder() + "/asound.conf");
     ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
     conf.write(QString("pcm.tw_null { type null }\n"
-                       "pcm.!default { %1%2\" hint { show on description \"Test card\" } }\n"
+                       "pcm.!default { %1%2%4\" hint { show on description \"Test card\" } }\n"
                        "pcm.broken { type hw card 99 hint { show on description \"Gone\" } }\n"
                        "pcm.fifo { %1%3\" hint { show on description \"Paced card\" } }\n")
-                   .arg(card, CardFile(), FifoPath())
+                   .arg(card, CardFile(), FifoPath(), mic)
                    .toUtf8());
     conf.close();
     ASSERT_EQ(mkfifo(QFile::encodeName(FifoPath()).constData(), 0600), 0);
