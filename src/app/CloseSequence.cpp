@@ -22,9 +22,8 @@ void RunCloseSequence(const TCloseInput& input) {
 
   SaveDiscInfo(input.DiscKey);
 
-  if (!CloseCD(input.CDHandle))
-    ShowMessage(input.Owner, "Error while closing CD handle!", TMsgIcon::Error);
-
+  // Playback reads its sectors through the handle: it ends before the
+  // handle goes, so no read runs into a closed drive.
   if (input.Playing && input.StopPlayer) {
     try {
       input.StopPlayer();
@@ -33,6 +32,9 @@ void RunCloseSequence(const TCloseInput& input) {
       qCWarning(lcCloseSequence) << "the CD player did not stop; closing anyway";
     }
   }
+
+  if (!CloseCD(input.CDHandle))
+    ShowMessage(input.Owner, "Error while closing CD handle!", TMsgIcon::Error);
 
   SaveSettings();
 }

@@ -18,8 +18,9 @@ struct TCloseInput {
 };
 
 // What the main window does when it closes: the rows' titles into the disc
-// record, the record into the catalogue, the CD handle closed (a failure is
-// reported and closing goes on), playback stopped, the settings written.
+// record, the record into the catalogue, playback stopped (it reads through
+// the handle), the CD handle closed (a failure is reported and closing goes
+// on), the settings written.
 // A refused write throws TProfileWriteError and skips the later steps.
 void RunCloseSequence(const TCloseInput& input);
 
