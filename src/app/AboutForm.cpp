@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 #include "settings/OptionsSetting.h"
 #include "settings/SharedRoutines.h"
+#include "settings/Skins.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,11 +38,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
       "Support: there is no e-mail address; the help page (F1) answers the common questions.",
       this);
   lblHomePage = new QLabel(this);
-  lblHomePage->setTextFormat(Qt::RichText);
-  lblHomePage->setText(
-      QStringLiteral("<a href=\"%1\">Trackwell Home Page</a>").arg(HomePageAddress()));
-  lblHomePage->setCursor(Qt::PointingHandCursor);
-  lblHomePage->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  SetLinkLabel(lblHomePage, HomePageAddress(), "Trackwell Home Page");
   connect(lblHomePage, &QLabel::linkActivated, this, [](const QString& link) { ShellOpen(link); });
   for (QLabel* label : {lblName, lblVersion, lblOwner, lblContact, lblHomePage})
     label->setAlignment(Qt::AlignHCenter);

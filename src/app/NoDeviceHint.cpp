@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 #include "settings/OptionsSetting.h"
 #include "settings/SharedRoutines.h"
+#include "settings/Skins.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,12 +17,7 @@ namespace {
 
 QLabel* Link(QWidget* parent, const QString& text, const QString& url) {
   auto* label = new QLabel(parent);
-  label->setTextFormat(Qt::RichText);
-  label->setText(
-      QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toHtmlEscaped(), text.toHtmlEscaped()));
-  label->setProperty("linkText", text);
-  label->setCursor(Qt::PointingHandCursor);
-  label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  SetLinkLabel(label, url, text);
   QObject::connect(label, &QLabel::linkActivated, parent,
                    [](const QString& link) { ShellOpen(link); });
   return label;
@@ -47,7 +43,7 @@ TfrmNoDeviceHint::TfrmNoDeviceHint(QWidget* parent) : QDialog(parent) {
     row->addWidget(label);
     row->addWidget(link);
     row->addStretch(1);
-    lines_ << link->property("linkText").toString();
+    lines_ << link->property("twLinkText").toString();
     layout->addLayout(row);
   };
   auto gap = [&] { layout->addSpacing(8); };

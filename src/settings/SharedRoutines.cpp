@@ -3,10 +3,10 @@
 #include "platform/MainThread.h"
 #include "settings/Skins.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QWidget>
 
 #include <fcntl.h>
@@ -60,13 +60,8 @@ void ApplySkin(QWidget* window, int skinIndex) {
   window->setProperty("twSkinIndex", skinIndex);
   const TSkinLook look = SkinLook(skinIndex);
   window->setStyleSheet(look.Sheet);
-  // Links in rich-text labels take the palette's colour, which the sheet
-  // cannot reach; the designed look goes back to the application's.
-  const QPalette standard = QApplication::palette(window);
-  QPalette palette = window->palette();
-  palette.setColor(QPalette::Link,
-                   look.Link.isValid() ? look.Link : standard.color(QPalette::Link));
-  palette.setColor(QPalette::LinkVisited,
-                   look.Link.isValid() ? look.Link : standard.color(QPalette::LinkVisited));
-  window->setPalette(palette);
+  // Style sheets cannot colour links; the link labels take the look's
+  // colour in their own text.
+  window->setProperty(kLinkColorProperty, look.Link);
+  for (QLabel* label : window->findChildren<QLabel*>()) RenderLinkLabel(label);
 }

@@ -4,6 +4,7 @@
 #include "platform/UserFile.h"
 #include "settings/SkinSheets.h"
 
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 
@@ -51,4 +52,25 @@ TSkinLook SkinLook(int skinIndex) {
   }
   look.Link = SheetLinkColor(look.Sheet);
   return look;
+}
+
+void SetLinkLabel(QLabel* label, const QString& url, const QString& text) {
+  label->setProperty("twLinkUrl", url);
+  label->setProperty("twLinkText", text);
+  label->setTextFormat(Qt::RichText);
+  label->setCursor(Qt::PointingHandCursor);
+  label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  RenderLinkLabel(label);
+}
+
+void RenderLinkLabel(QLabel* label) {
+  const QVariant url = label->property("twLinkUrl");
+  if (!url.isValid()) return;
+  const QString text = label->property("twLinkText").toString().toHtmlEscaped();
+  const QColor color = label->window()->property(kLinkColorProperty).value<QColor>();
+  const QString shown =
+      color.isValid() ? QStringLiteral("<span style=\"color:%1\">%2</span>").arg(color.name(), text)
+                      : text;
+  label->setText(
+      QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toString().toHtmlEscaped(), shown));
 }

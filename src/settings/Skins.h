@@ -23,3 +23,15 @@ TSkinLook SkinLook(int skinIndex);
 
 // The link colour a sheet names; invalid when it names none.
 QColor SheetLinkColor(const QString& sheet);
+
+class QLabel;
+// Makes the label a link to url showing text, in the link colour of the
+// look its window has (ApplySkin renders it again when the look changes).
+// Main thread only.
+void SetLinkLabel(QLabel* label, const QString& url, const QString& text);
+// Renders a link label in its window's link colour; other labels are left
+// alone.
+void RenderLinkLabel(QLabel* label);
+
+// The window property ApplySkin keeps the look's link colour in.
+inline constexpr const char* kLinkColorProperty = "twLinkColor";

@@ -324,6 +324,17 @@ TEST_F(AuxiliaryTest, ScreenshotOfTheMainWindowInEachLook) {
     const QString file =
         QString(TW_BUILD_DIR) + "/skin-" + QString::number(index) + "-" + names[index] + ".png";
     EXPECT_TRUE(form->grab().save(file, "PNG"));
+    // The dialogs of this look, created after the choice, beside it.
+    TfrmNoDeviceHint hint(form.get());
+    TfrmTips tips(form.get());
+    TfrmAbout about(form.get());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&hint, &tips, &about}) {
+      dialog->show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+      EXPECT_TRUE(dialog->grab().save(QString(file).replace(
+          ".png", QString("-") + dialog->metaObject()->className() + ".png")));
+      dialog->hide();
+    }
   }
   form->close();
 }

@@ -71,7 +71,8 @@ TEST_F(SkinTest, EachNumberGivesItsLookAtCreationAndOthersTheDesignedOne) {
         look.File ? FileText(look.File) : QString::fromUtf8(BuiltInSkinSheet(look.Index));
     EXPECT_FALSE(expected.isEmpty()) << look.Index;
     EXPECT_EQ(window.styleSheet(), expected) << look.Index;
-    EXPECT_EQ(window.palette().color(QPalette::Link), SheetLinkColor(expected)) << look.Index;
+    EXPECT_EQ(window.property(kLinkColorProperty).value<QColor>(), SheetLinkColor(expected))
+        << look.Index;
     sheets.insert(expected);
   }
   EXPECT_EQ(sheets.size(), 6u);
@@ -109,10 +110,22 @@ TEST_F(SkinTest, TextStandsOutFromItsBackgroundInEveryLook) {
     // The palette is the sheet's, not the toolkit's.
     EXPECT_NE(w.color(QPalette::Window), QApplication::palette().color(QPalette::Window)) << index;
     EXPECT_GE(Contrast(w.color(QPalette::WindowText), w.color(QPalette::Window)), 7.0) << index;
-    EXPECT_GE(Contrast(w.color(QPalette::Link), w.color(QPalette::Window)), 4.5) << index;
+    EXPECT_GE(Contrast(SkinLook(index).Link, w.color(QPalette::Window)), 4.5) << index;
     const QPalette& l = list->palette();
     EXPECT_GE(Contrast(l.color(QPalette::Text), l.color(QPalette::Base)), 7.0) << index;
     EXPECT_GE(Contrast(l.color(QPalette::HighlightedText), l.color(QPalette::Highlight)), 4.5)
         << index;
   }
+}
+
+TEST_F(SkinTest, LinkLabelsTakeTheLookOfTheirWindow) {
+  QWidget window;
+  auto* link = new QLabel(&window);
+  SetLinkLabel(link, "https://a.test/?x=1&y=2", "A <link>");
+  EXPECT_EQ(link->text(), "<a href=\"https://a.test/?x=1&amp;y=2\">A &lt;link&gt;</a>");
+  ApplySkin(&window, 5);
+  EXPECT_EQ(link->text(), "<a href=\"https://a.test/?x=1&amp;y=2\"><span style=\"color:" +
+                              SkinLook(5).Link.name() + "\">A &lt;link&gt;</span></a>");
+  ApplySkin(&window, -1);
+  EXPECT_FALSE(link->text().contains("span"));
 }
