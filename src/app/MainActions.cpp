@@ -45,20 +45,27 @@ QAction* Alias(QMainWindow* window, QAction* target, const QString& caption) {
   return alias;
 }
 
-// The style's icon at tool bar size; small sources are scaled up so every
-// button has the same height.
-QIcon ToolIcon(QStyle::StandardPixmap pixmap) {
+// A tool bar icon: the desktop icon theme's icon of that freedesktop name,
+// else the style's own. It is drawn on a light tile so that it reads on the
+// dark tool bars of some looks as well as on the light ones; small sources
+// are scaled up so every button has the same height.
+QIcon ToolIcon(const char* themeName, QStyle::StandardPixmap fallback) {
   const QSize size(32, 32);
-  const QIcon icon = QApplication::style()->standardIcon(pixmap);
+  QIcon icon = QIcon::fromTheme(QString::fromLatin1(themeName));
+  if (icon.isNull()) icon = QApplication::style()->standardIcon(fallback);
   QSize best;
   for (const QSize& available : icon.availableSizes())
     if (available.width() > best.width()) best = available;
-  const QPixmap source = icon.pixmap(best.isValid() ? best : size);
-  if (source.size() == size) return icon;
-  const QPixmap scaled = source.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  const QSize inner(26, 26);
+  const QPixmap source = icon.pixmap(best.isValid() ? best : inner);
+  const QPixmap scaled = source.scaled(inner, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   QPixmap canvas(size);
   canvas.fill(Qt::transparent);
   QPainter painter(&canvas);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QColor(0, 0, 0, 70));
+  painter.setBrush(QColor(0xf4, 0xf6, 0xf8));
+  painter.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 5, 5);
   painter.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
                      scaled);
   painter.end();
@@ -199,17 +206,18 @@ TMainActions CreateMainActions(QMainWindow* window) {
   const struct {
     QAction* action;
     const char* caption;
-    QStyle::StandardPixmap icon;
+    const char* themeName;
+    QStyle::StandardPixmap fallback;
   } buttons[] = {
-      {a.Extract, "Extract", QStyle::SP_DriveCDIcon},
-      {a.WavToMp3, "Encode", QStyle::SP_MediaSeekForward},
-      {a.Record, "Record", QStyle::SP_MediaVolume},
-      {a.QueryFreedb, "Freedb", QStyle::SP_DriveNetIcon},
-      {a.Options, "Options", QStyle::SP_FileDialogDetailedView},
-      {a.Exit, "Exit", QStyle::SP_DialogCloseButton},
+      {a.Extract, "Extract", "media-optical", QStyle::SP_DriveCDIcon},
+      {a.WavToMp3, "Encode", "media-seek-forward", QStyle::SP_MediaSeekForward},
+      {a.Record, "Record", "media-record", QStyle::SP_MediaVolume},
+      {a.QueryFreedb, "Freedb", "network-server", QStyle::SP_DriveNetIcon},
+      {a.Options, "Options", "preferences-system", QStyle::SP_FileDialogDetailedView},
+      {a.Exit, "Exit", "application-exit", QStyle::SP_DialogCloseButton},
   };
   for (const auto& button : buttons) {
-    button.action->setIcon(ToolIcon(button.icon));
+    button.action->setIcon(ToolIcon(button.themeName, button.fallback));
     // The tool bar shows a short caption under the icon; menus keep the
     // action's own caption.
     button.action->setIconText(button.caption);
