@@ -78,6 +78,7 @@ bool TResampleJob::ChooseInput(const QString& path) {
   // While converting the reader's file is open: asking it about another
   // file would answer about the open one.
   if (WaveOut1.Busy()) return false;
+  ResetStages();
   const QString previous = WaveIn1.FileName();
   WaveIn1.SetFileName(path);
   if (!WaveIn1.Valid()) {
@@ -90,6 +91,15 @@ bool TResampleJob::ChooseInput(const QString& path) {
   view_.Progress = 0;
   emit Changed();
   return true;
+}
+
+void TResampleJob::ResetStages() {
+  // A run whose start failed may have left a stage busy, or the reader open
+  // on its file (which would then answer for any other file); every stage
+  // starts afresh.
+  for (TACSInput* stage : std::initializer_list<TACSInput*>{
+           &SampleConverter1, &MSConverter1, &RateConverter1, &SampleConverter2, &WaveIn1})
+    stage->Reset();
 }
 
 void TResampleJob::ShowInput() {
@@ -116,11 +126,7 @@ TResampleStart TResampleJob::Convert(const TResampleTargets& targets) {
   const std::optional<int> rate = ParseSampleRate(targets.SampleRateText);
   if (!rate) return TResampleStart::BadSampleRate;
 
-  // A run whose start failed may have left a stage busy; every stage starts
-  // afresh.
-  for (TACSInput* stage : std::initializer_list<TACSInput*>{
-           &SampleConverter1, &MSConverter1, &RateConverter1, &SampleConverter2, &WaveIn1})
-    stage->Reset();
+  ResetStages();
 
   stages_.clear();
   TACSInput* last = &WaveIn1;

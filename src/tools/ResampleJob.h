@@ -88,6 +88,8 @@ class TResampleJob : public QObject {
   void Failed(const QString& message);
 
  private:
+  // Idle only.
+  void ResetStages();
   void ShowInput();
   void Finished();
 

@@ -174,6 +174,25 @@ TEST_F(Recorder, Mp3QuestionOnceAndSaveAsCarriesTheRecording) {
   EXPECT_EQ(mp3Jobs.size(), 3);
 }
 
+// Closing with a modified document: Cancel keeps the window and the
+// working copy; a new recording saved over an existing file replaces it.
+TEST_F(Recorder, CloseCancelKeepsTheRecordingAndSaveReplaces) {
+  ASSERT_TRUE(WriteFile(Path("old.wav"), PcmFile(MicSignal(800, 5), 1, kRate, 16)));
+  r.New();
+  RecordFor(100);
+  dialogs.Answers = {TMsgResult::Cancel};
+  EXPECT_FALSE(r.CloseQuery());
+  EXPECT_TRUE(QFile::exists(r.NoNameFile()));
+  EXPECT_TRUE(r.Modified());
+  dialogs.Answers = {TMsgResult::Yes, TMsgResult::Yes};  // save it, overwrite old.wav
+  dialogs.SaveAnswers = {Path("old.wav")};
+  ASSERT_TRUE(r.CloseQuery());
+  const QByteArray saved = Data(Path("old.wav"));
+  EXPECT_GE(saved.size(), kRate * 2 / 10);
+  EXPECT_EQ(saved, MicSignal(kRate * 30).left(saved.size()));
+  EXPECT_FALSE(QFile::exists(r.WorkFile()));
+}
+
 TEST_F(Recorder, OpenAsksAgainForAMissingFile) {
   ASSERT_TRUE(WriteFile(Path("here.wav"), PcmFile(MicSignal(800), 1, kRate, 16)));
   dialogs.OpenAnswers = {{Path("gone.wav")}, {Path("here.wav")}};

@@ -182,11 +182,20 @@ TEST(ResampleJob, FailedRunReportsAndCanBeRetried) {
   int failed = 0;
   QObject::connect(&job, &TResampleJob::Failed, [&failed] { ++failed; });
   ASSERT_TRUE(job.ChooseInput(in));
-  job.ChooseOutput(PathOf("no-such-folder/out.wav"));
-  ASSERT_EQ(job.Convert({1, "22050", 16, 0}), TResampleStart::Started);
-  ASSERT_TRUE(Finished(job));
-  EXPECT_EQ(failed, 1);
-  EXPECT_FALSE(job.LastError().isEmpty());
+  const struct {
+    QString output;
+    TResampleTargets targets;
+  } failures[] = {{PathOf("no-such-folder/out.wav"), {1, "22050", 16, 0}},
+                  {PathOf("ima8.wav"), {1, "22050", 8, 1}}};  // no 8-bit ADPCM
+  for (const auto& f : failures) {
+    job.ChooseOutput(f.output);
+    ASSERT_EQ(job.Convert(f.targets), TResampleStart::Started);
+    ASSERT_TRUE(Finished(job));
+    EXPECT_FALSE(job.LastError().isEmpty());
+    EXPECT_FALSE(QFile::exists(f.output));
+  }
+  EXPECT_EQ(failed, 2);
+  EXPECT_TRUE(job.ChooseInput(in));  // the reader is not left open on it
   job.ChooseOutput(PathOf("retried.wav"));
   ASSERT_EQ(job.Convert({1, "22050", 16, 0}), TResampleStart::Started);
   ASSERT_TRUE(Finished(job));
