@@ -306,19 +306,21 @@ TEST_F(CdDriveLibrary, ReadsOnOneThreadWhileAnotherReadsTheTable) {
   EXPECT_GT(tables, 0);
 }
 
-TEST_F(CdDriveLibrary, CddbOperationsFailCleanlyForNow) {
+// Arguments the CDDB operations cannot use are refused before any request.
+TEST_F(CdDriveLibrary, CddbOperationsRefuseWhatTheyCannotUse) {
   AddImage("q", AudioDisc({1}));
   const int32_t h = OpenFirst();
-  EXPECT_EQ(CDDBSetOption(0, "example.org", 0), 0);
+  EXPECT_EQ(CDDBSetOption(99, "x", 0), 0);
+  EXPECT_EQ(GetAspiLibError(), kCdErrBadArgument);
   CDDBQueryItem items[kCDDBMaxMatches] = {};
   CDDBQueryRecord query{kCDDBMaxMatches, items};
-  EXPECT_EQ(CDDBQuery(h, &query), 0);
-  EXPECT_EQ(query.Count, 0u);
-  EXPECT_EQ(GetAspiLibError(), kCdErrCddbUnavailable);
-  char text[16] = "untouched";
-  EXPECT_EQ(CDDBGetDiskInfo(&items[0], text, sizeof text), 0);
-  EXPECT_STREQ(text, "");
+  EXPECT_EQ(CDDBQuery(h + 1, &query), 0);
+  EXPECT_EQ(GetAspiLibError(), kCdErrBadHandle);
   EXPECT_EQ(CDDBQuery(h, nullptr), 0);
+  EXPECT_EQ(GetAspiLibError(), kCdErrBadArgument);
+  char text[16] = "untouched";
+  EXPECT_EQ(CDDBGetDiskInfo(nullptr, text, sizeof text), 0);
+  EXPECT_EQ(GetAspiLibError(), kCdErrBadArgument);
 }
 
 TEST(CdTrackBuffer, NewBufferIsZeroedWithItsCapacity) {
