@@ -4,6 +4,7 @@
 #include "app/AuxiliaryActions.h"
 #include "app/CloseSequence.h"
 #include "app/ConversionCommand.h"
+#include "app/DriveControl.h"
 #include "app/EditTrackName.h"
 #include "app/ExtractCommand.h"
 #include "app/FreedbCommand.h"
@@ -73,6 +74,16 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   Mp3EncodeProcess = new TMp3EncodeProcess;
   WMAEncodeProcess = new TWMAEncodeProcess;
 
+  TPlaybackView view;
+  view.SelectedRow = [this] { return lvTracks->SelectedRow(); };
+  view.RowCount = [this] { return lvTracks->RowCount(); };
+  view.RowTitle = [this](int row) { return lvTracks->Title(row); };
+  view.CDHandle = [this] { return drive_.CDHandle(); };
+  view.DriveText = [this] { return driveText_; };
+  view.SetStatusText = [this](const QString& text) { SetStatusText(text); };
+  view.StateChanged = [this] { UpdateActions(); };
+  playback_ = std::make_unique<TCdPlayback>(std::move(view));
+
   watcher_ = new TMediaWatcher(&drive_, this);
   connect(watcher_, &TMediaWatcher::Arrived, this, [this] { LoadTrackList(); });
   connect(watcher_, &TMediaWatcher::Removed, this, [this] {
@@ -114,7 +125,12 @@ void TMainForm::ConnectActions() {
   on(a.RenameTitle, [this] { RenameTitleExecute(); });
   on(a.Refresh, [this] { RefreshExecute(); });
   on(a.HomePage, [this] { HomePageExecute(); });
+  on(a.Play, [this] { PlayExecute(); });
+  on(a.Pause, [this] { PauseExecute(); });
   on(a.Stop, [this] { StopExecute(); });
+  on(a.EjectCD, [this] { EjectCDExecute(); });
+  on(a.CloseCD, [this] { CloseCDExecute(); });
+  on(a.VolumeControl, [this] { VolumeControlExecute(); });
   on(a.ID3TagEdit, [this] { ID3TagEditExecute(); });
   on(a.QueryFreedb, [this] { QueryFreedbExecute(); });
   for (QAction* item : a.SkinItems) {
@@ -127,8 +143,7 @@ void TMainForm::ConnectActions() {
   ConnectAuxiliaryActions(this, a);
 
   // Not wired yet, their windows come later: Record,
-  // WAV to WAV, Ogg Player, Play, Pause, Eject, Close CD,
-  // Volume Control.
+  // WAV to WAV, Ogg Player.
 
   connect(lvTracks, &TTrackListView::RowsChanged, this, [this] { UpdateActions(); });
   connect(lvTracks, &QTreeWidget::itemDoubleClicked, this, [this] {
@@ -144,8 +159,8 @@ void TMainForm::UpdateActions() {
   const bool selected = lvTracks->SelectedRow() >= 0;
   a.Extract->setEnabled(lvTracks->AnyChecked());
   a.Play->setEnabled(selected);
-  a.Pause->setEnabled(playing_ && !paused_);
-  a.Stop->setEnabled(playing_);
+  a.Pause->setEnabled(playback_->PauseEnabled());
+  a.Stop->setEnabled(playback_->StopEnabled());
   a.RenameTitle->setEnabled(selected);
   a.QueryFreedb->setEnabled(lvTracks->RowCount() > 0);
 }
@@ -246,7 +261,7 @@ void TMainForm::FormClose() {
   input.Titles = lvTracks->Titles();
   input.DiscKey = drive_.CurrentDiscKey();
   input.CDHandle = drive_.CDHandle();
-  input.Playing = playing_;
+  input.Playing = playback_->Playing();
   input.StopPlayer = [this] { StopExecute(); };
   RunCloseSequence(input);
 }
@@ -305,11 +320,14 @@ void TMainForm::SkinItemClick(int skinIndex) {
   CheckCurrentSkin();
 }
 
-void TMainForm::StopExecute() {
-  // CD playback arrives with the player; until then stopping only resets
-  // the state and the status text.
-  playing_ = false;
-  paused_ = false;
-  SetStatusText(driveText_);
-  UpdateActions();
-}
+void TMainForm::PlayExecute() { playback_->PlayExecute(); }
+
+void TMainForm::PauseExecute() { playback_->PauseExecute(); }
+
+void TMainForm::StopExecute() { playback_->StopExecute(); }
+
+void TMainForm::EjectCDExecute() { ::EjectCDExecute(drive_.CDHandle()); }
+
+void TMainForm::CloseCDExecute() { ::CloseCDExecute(drive_.CDHandle()); }
+
+void TMainForm::VolumeControlExecute() { ::VolumeControlExecute(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CdPlayback.h"
 #include "app/MainActions.h"
 #include "cd/DriveAccess.h"
 
@@ -39,8 +40,9 @@ class TMainForm final : public QMainWindow {
   // handle it replaces is closed. Returns the new handle (0 on failure).
   int32_t OpenDrive(int index);
 
-  bool Playing() const { return playing_; }
-  bool Paused() const { return paused_; }
+  bool Playing() const { return playback_->Playing(); }
+  bool Paused() const { return playback_->Paused(); }
+  TCdPlayback& Playback() { return *playback_; }
   bool NoAudioCD() const { return noAudioCD_; }
 
   // Rebuilds the rows from the disc (catalogue titles first); new rows are
@@ -61,7 +63,12 @@ class TMainForm final : public QMainWindow {
   void RefreshExecute();
   void HomePageExecute();
   void SkinItemClick(int skinIndex);
+  void PlayExecute();
+  void PauseExecute();
   void StopExecute();
+  void EjectCDExecute();
+  void CloseCDExecute();
+  void VolumeControlExecute();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -82,8 +89,8 @@ class TMainForm final : public QMainWindow {
   QLabel* statusPanel_ = nullptr;
   TMediaWatcher* watcher_ = nullptr;
 
-  bool playing_ = false;
-  bool paused_ = false;
+  // CD playback: the Playing and Paused flags and the player.
+  std::unique_ptr<TCdPlayback> playback_;
   bool noAudioCD_ = false;
   QString driveText_;
   bool shown_ = false;
