@@ -2,6 +2,174 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <numeric>
+
+// The sums below must be added in exactly the order of the plain formula
+// (tap by tap, from 0), so the work is spread over independent outputs
+// (vectorised across neighbouring sample slots) and never reassociated.
+// The file is compiled without floating-point contraction.
+
+namespace {
+
+// Round to nearest, halves to even, as nearbyint does in the default mode,
+// for |x| < 2^51; no library call, so loops of it vectorise.
+inline double RoundEven(double x) {
+  constexpr double kMagic = 6755399441055744.0;  // 1.5 x 2^52
+  return (x + kMagic) - kMagic;
+}
+
+// SaturateSample without the library call: clamping first keeps the
+// rounding trick in range and saturates the same values.
+inline int16_t RoundToSample(double value) {
+  const double r = RoundEven(std::clamp(value, -40000.0, 40000.0));
+  return static_cast<int16_t>(std::clamp(r, -32768.0, 32767.0));
+}
+
+// Four doubles; on a target without 256-bit registers the compiler splits
+// each operation in two, with the same results.
+typedef double V4 __attribute__((vector_size(32)));
+
+// out[m] = sum over j of taps[j] * x[m + j * C], m = 0..count-1, each sum
+// taken in tap order. Sixteen outputs at a time keep the adders busy.
+template <int C>
+[[gnu::always_inline]] inline void FilterRunBody(const double* taps, size_t n, const double* x,
+                                                 size_t count, int16_t* out) {
+  constexpr size_t kLanes = 16;
+  size_t m = 0;
+  for (; m + kLanes <= count; m += kLanes) {
+    V4 a0 = {}, a1 = {}, a2 = {}, a3 = {};
+    const double* p = x + m;
+    for (size_t j = 0; j < n; ++j, p += C) {
+      const V4 h = {taps[j], taps[j], taps[j], taps[j]};
+      V4 x0, x1, x2, x3;
+      std::memcpy(&x0, p, sizeof x0);
+      std::memcpy(&x1, p + 4, sizeof x1);
+      std::memcpy(&x2, p + 8, sizeof x2);
+      std::memcpy(&x3, p + 12, sizeof x3);
+      a0 += h * x0;
+      a1 += h * x1;
+      a2 += h * x2;
+      a3 += h * x3;
+    }
+    double sums[kLanes];
+    std::memcpy(sums, &a0, sizeof a0);
+    std::memcpy(sums + 4, &a1, sizeof a1);
+    std::memcpy(sums + 8, &a2, sizeof a2);
+    std::memcpy(sums + 12, &a3, sizeof a3);
+    for (size_t u = 0; u < kLanes; ++u) out[m + u] = RoundToSample(sums[u]);
+  }
+  for (; m < count; ++m) {
+    double acc = 0;
+    const double* p = x + m;
+    for (size_t j = 0; j < n; ++j, p += C) acc += taps[j] * p[0];
+    out[m] = RoundToSample(acc);
+  }
+}
+
+// The same loop for processors with 256-bit registers (no fused
+// multiply-add: each product is rounded before it is added, as above).
+template <int C>
+[[gnu::target("avx")]] void FilterRunWide(const double* taps, size_t n, const double* x,
+                                          size_t count, int16_t* out) {
+  FilterRunBody<C>(taps, n, x, count, out);
+}
+
+template <int C>
+void FilterRunBase(const double* taps, size_t n, const double* x, size_t count, int16_t* out) {
+  FilterRunBody<C>(taps, n, x, count, out);
+}
+
+bool HasAvx() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx") != 0;
+  }();
+  return has;
+}
+
+template <int C>
+void FilterRun(const double* taps, size_t n, const double* x, size_t count, int16_t* out) {
+  if (HasAvx())
+    FilterRunWide<C>(taps, n, x, count, out);
+  else
+    FilterRunBase<C>(taps, n, x, count, out);
+}
+
+// One output frame per selected start frame s: out[k * C + c] = sum over j
+// of taps[j] * x[(s + j) * C + c]. Four frames at a time for the same
+// reason as above.
+template <int C>
+void FilterSelected(const double* taps, size_t n, const double* x, const uint32_t* starts,
+                    size_t count, int16_t* out) {
+  constexpr size_t kFrames = 4;
+  size_t k = 0;
+  for (; k + kFrames <= count; k += kFrames) {
+    double acc[kFrames][C] = {};
+    const double* p[kFrames];
+    for (size_t u = 0; u < kFrames; ++u) p[u] = x + size_t{starts[k + u]} * C;
+    for (size_t j = 0; j < n; ++j) {
+      const double h = taps[j];
+      for (size_t u = 0; u < kFrames; ++u)
+        for (int c = 0; c < C; ++c) acc[u][c] += h * p[u][j * C + c];
+    }
+    for (size_t u = 0; u < kFrames; ++u)
+      for (int c = 0; c < C; ++c) out[(k + u) * C + c] = RoundToSample(acc[u][c]);
+  }
+  for (; k < count; ++k) {
+    double acc[C] = {};
+    const double* p = x + size_t{starts[k]} * C;
+    for (size_t j = 0; j < n; ++j)
+      for (int c = 0; c < C; ++c) acc[c] += taps[j] * p[j * C + c];
+    for (int c = 0; c < C; ++c) out[k * C + c] = RoundToSample(acc[c]);
+  }
+}
+
+// The interpolated point between p and q at phase t of `out`:
+// ((out - t) p + t q) / out to the nearest integer, halves to even. All
+// terms are integers below 2^53, so the numerator is exact in double; its
+// product with 1 / out can only fall on the wrong side of a half when the
+// quotient is exactly a half, which needs an even `out` that is not a power
+// of two (then the reciprocal is inexact) - kTies adds the correction.
+template <bool kTies>
+inline double InterpolatedPoint(double num, double rcp, double out) {
+  double m = RoundEven(num * rcp);
+  if constexpr (kTies) {
+    const double twiceRest = 2 * (num - m * out);
+    const bool odd = (static_cast<int64_t>(m) & 1) != 0;
+    if (odd && twiceRest == out) m += 1;
+    if (odd && twiceRest == -out) m -= 1;
+  }
+  return m;
+}
+
+// Linear interpolation of one block to the output rate: for each pair of
+// neighbouring frames (the first pair starts from `last`), one point per
+// phase step below `outStep`. Returns the number of frames written to v.
+template <int C, bool kTies>
+size_t InterpolateBlock(const int16_t* in, size_t frames, const int32_t* last, int64_t& phase,
+                        int64_t inStep, int64_t outStep, double rcp, double* v) {
+  const double out = static_cast<double>(outStep);
+  double prev[C];
+  for (int c = 0; c < C; ++c) prev[c] = last[c];
+  int64_t t = phase;
+  size_t f = 0;
+  for (size_t j = 0; j < frames; ++j) {
+    double cur[C];
+    for (int c = 0; c < C; ++c) cur[c] = in[j * C + c];
+    for (; t < outStep; t += inStep, ++f) {
+      const double a = static_cast<double>(outStep - t), b = static_cast<double>(t);
+      for (int c = 0; c < C; ++c)
+        v[f * C + c] = InterpolatedPoint<kTies>(a * prev[c] + b * cur[c], rcp, out);
+    }
+    t -= outStep;
+    for (int c = 0; c < C; ++c) prev[c] = cur[c];
+  }
+  phase = t;
+  return f;
+}
+
+}  // namespace
 
 int16_t SaturateSample(double value) {
   const double r = std::nearbyint(value);
@@ -27,15 +195,20 @@ void TRateFilter::Setup(int32_t inRate, int32_t outRate, int channels, int kerne
                         TFilterWindowType window) {
   inRate_ = std::max(inRate, 1);
   outRate_ = std::max(outRate, 1);
+  const int64_t common = std::gcd(int64_t{inRate_}, int64_t{outRate_});
+  inStep_ = inRate_ / common;
+  outStep_ = outRate_ / common;
+  outStepReciprocal_ = 1.0 / static_cast<double>(outStep_);
   channels_ = std::clamp(channels, 1, 2);
   const float ratio = static_cast<float>(outRate_) / static_cast<float>(inRate_);
   kernel_.assign(static_cast<size_t>(std::max(kernelWidth, 2)), 0.0);
   CalculateSincKernel(kernel_, RateConverterCutoff(ratio), window);
+  taps_ = kernel_;
+  if (Upsampling()) std::reverse(taps_.begin(), taps_.end());
   phase_ = -1;
-  const size_t history = kernel_.size() - 1;
-  window_.assign(channels_, std::vector<int32_t>(history, 0));
-  accumulator_.assign(channels_, std::vector<double>(history, 0.0));
   // A new run starts from silence, not from the previous run's last sample.
+  signal_.assign((kernel_.size() - 1) * channels_, 0.0);
+  selected_.clear();
   lastSample_.assign(channels_, 0);
 }
 
@@ -54,70 +227,59 @@ void TRateFilter::Process(const int16_t* in, size_t frames, std::vector<int16_t>
 
 void TRateFilter::Downsample(const int16_t* in, size_t frames, std::vector<int16_t>& out) {
   const size_t n = kernel_.size();
-  const size_t history = n - 1;
-  for (int c = 0; c < channels_; ++c) {
-    auto& w = window_[c];
-    w.resize(history + frames);
-    for (size_t j = 0; j < frames; ++j) w[history + j] = in[j * channels_ + c];
-  }
-  if (phase_ < 0) phase_ = outRate_;
+  const size_t c = static_cast<size_t>(channels_);
+  const size_t history = (n - 1) * c;
+  if (signal_.size() < history + frames * c) signal_.resize(history + frames * c);
+  double* x = signal_.data() + history;
+  for (size_t i = 0; i < frames * c; ++i) x[i] = in[i];
+
+  if (phase_ < 0) phase_ = outStep_;
+  selected_.clear();
   for (size_t j = 0; j < frames; ++j) {
-    if (outRate_ < phase_) {
-      phase_ -= outRate_;
+    if (outStep_ < phase_) {
+      phase_ -= outStep_;
       continue;
     }
-    // y = sum over k of h[N-1-k] * x[j-k], with x[j-k] at w[history + j - k].
-    for (int c = 0; c < channels_; ++c) {
-      const int32_t* x = window_[c].data() + j;
-      double sum = 0;
-      for (size_t i = 0; i < n; ++i) sum += kernel_[i] * x[i];
-      out.push_back(SaturateSample(sum));
-    }
-    phase_ += inRate_ - outRate_;
+    selected_.push_back(static_cast<uint32_t>(j));
+    phase_ += inStep_ - outStep_;
   }
-  for (auto& w : window_) w.erase(w.begin(), w.end() - static_cast<std::ptrdiff_t>(history));
+  const size_t base = out.size();
+  out.resize(base + selected_.size() * c);
+  if (c == 2)
+    FilterSelected<2>(taps_.data(), n, signal_.data(), selected_.data(), selected_.size(),
+                      out.data() + base);
+  else
+    FilterSelected<1>(taps_.data(), n, signal_.data(), selected_.data(), selected_.size(),
+                      out.data() + base);
+  std::memmove(signal_.data(), signal_.data() + frames * c, history * sizeof(double));
 }
 
 void TRateFilter::Upsample(const int16_t* in, size_t frames, std::vector<int16_t>& out) {
   const size_t n = kernel_.size();
-  const size_t tail = n - 1;
-  const size_t capacity = MaxOutputFrames(frames) + tail;
-  for (auto& a : accumulator_) {
-    // The carried tail sits at the front; everything after it starts at 0.
-    a.resize(tail);
-    a.resize(capacity, 0.0);
-  }
+  const size_t c = static_cast<size_t>(channels_);
+  const size_t history = (n - 1) * c;
+  const size_t most = history + MaxOutputFrames(frames) * c;
+  if (signal_.size() < most) signal_.resize(most);
+  double* v = signal_.data() + history;
+
   if (phase_ < 0) phase_ = 0;
-  const int64_t inRate = inRate_, outRate = outRate_;
-  size_t f = 0;
-  int64_t t = phase_;
-  for (size_t j = 0; j < frames; ++j) {
-    // The pair (previous sample, this sample); the previous one of the first
-    // frame is the last frame of the block before.
-    while (t < outRate) {
-      for (int c = 0; c < channels_; ++c) {
-        const int64_t p = j == 0 ? lastSample_[c] : in[(j - 1) * channels_ + c];
-        const int64_t q = in[j * channels_ + c];
-        const double v = std::nearbyint(static_cast<double>((outRate - t) * p + t * q) / outRate);
-        double* a = accumulator_[c].data() + f;
-        for (size_t i = 0; i < n; ++i) a[i] += v * kernel_[i];
-      }
-      ++f;
-      t += inRate;
-    }
-    t -= outRate;
-  }
-  phase_ = t;
-  for (int c = 0; c < channels_; ++c) lastSample_[c] = in[(frames - 1) * channels_ + c];
+  const bool ties = outStep_ % 2 == 0 && (outStep_ & (outStep_ - 1)) != 0;
+  const double rcp = outStepReciprocal_;
+  const int32_t* last = lastSample_.data();
+  size_t f;
+  if (c == 2)
+    f = ties ? InterpolateBlock<2, true>(in, frames, last, phase_, inStep_, outStep_, rcp, v)
+             : InterpolateBlock<2, false>(in, frames, last, phase_, inStep_, outStep_, rcp, v);
+  else
+    f = ties ? InterpolateBlock<1, true>(in, frames, last, phase_, inStep_, outStep_, rcp, v)
+             : InterpolateBlock<1, false>(in, frames, last, phase_, inStep_, outStep_, rcp, v);
+  for (size_t k = 0; k < c; ++k) lastSample_[k] = in[(frames - 1) * c + k];
 
   const size_t base = out.size();
-  out.resize(base + f * channels_);
-  for (size_t k = 0; k < f; ++k)
-    for (int c = 0; c < channels_; ++c)
-      out[base + k * channels_ + c] = SaturateSample(accumulator_[c][k]);
-  for (auto& a : accumulator_) {
-    std::copy(a.begin() + static_cast<std::ptrdiff_t>(f),
-              a.begin() + static_cast<std::ptrdiff_t>(f + tail), a.begin());
-    a.resize(tail);
-  }
+  out.resize(base + f * c);
+  if (c == 2)
+    FilterRun<2>(taps_.data(), n, signal_.data(), f * c, out.data() + base);
+  else
+    FilterRun<1>(taps_.data(), n, signal_.data(), f * c, out.data() + base);
+  std::memmove(signal_.data(), signal_.data() + f * c, history * sizeof(double));
 }

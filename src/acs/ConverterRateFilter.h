@@ -39,14 +39,25 @@ class TRateFilter {
 
   int32_t inRate_ = 0;
   int32_t outRate_ = 0;
+  // The rates divided by their greatest common divisor: the phase counter
+  // only ever holds multiples of it, so it counts in these steps.
+  int64_t inStep_ = 1;
+  int64_t outStep_ = 1;
+  double outStepReciprocal_ = 1;
   int channels_ = 1;
   std::vector<double> kernel_;
+  // The kernel in the order the sums run over the signal: as it is for
+  // downsampling, reversed for the overlap-add of upsampling.
+  std::vector<double> taps_;
   int64_t phase_ = -1;
-  // Downsampling: per channel, the last N - 1 inputs followed by the block.
-  std::vector<std::vector<int32_t>> window_;
-  // Upsampling: per channel, the overlap-add sums and the previous block's
-  // last sample.
-  std::vector<std::vector<double>> accumulator_;
+  // Interleaved frames as doubles: the last N - 1 of the previous block
+  // (zeros at the start), then this block's. Downsampling keeps the input
+  // there, upsampling the interpolated points; each output is the sum of
+  // taps_ times N consecutive frames, added in tap order.
+  std::vector<double> signal_;
+  // Downsampling: the frames of the block the phase counter selects.
+  std::vector<uint32_t> selected_;
+  // Upsampling: the previous block's last frame.
   std::vector<int32_t> lastSample_;
 };
 

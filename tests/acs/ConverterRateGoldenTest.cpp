@@ -15,6 +15,14 @@
 
 namespace {
 
+// The former rounding of a filter sum, kept as written.
+int16_t LegacySaturate(double value) {
+  const double r = std::nearbyint(value);
+  if (r >= 32767) return 32767;
+  if (r <= -32768) return -32768;
+  return static_cast<int16_t>(r);
+}
+
 // The former TRateFilter, kept as written.
 class LegacyRateFilter {
  public:
@@ -60,7 +68,7 @@ class LegacyRateFilter {
         const int32_t* x = window_[c].data() + j;
         double sum = 0;
         for (size_t i = 0; i < n; ++i) sum += kernel_[i] * x[i];
-        out.push_back(SaturateSample(sum));
+        out.push_back(LegacySaturate(sum));
       }
       phase_ += inRate_ - outRate_;
     }
@@ -99,7 +107,7 @@ class LegacyRateFilter {
     out.resize(base + f * channels_);
     for (size_t k = 0; k < f; ++k)
       for (int c = 0; c < channels_; ++c)
-        out[base + k * channels_ + c] = SaturateSample(accumulator_[c][k]);
+        out[base + k * channels_ + c] = LegacySaturate(accumulator_[c][k]);
     for (auto& a : accumulator_) {
       std::copy(a.begin() + static_cast<std::ptrdiff_t>(f),
                 a.begin() + static_cast<std::ptrdiff_t>(f + tail), a.begin());
