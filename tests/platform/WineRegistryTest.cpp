@@ -1,15 +1,13 @@
 // The Wine user hive: edits in memory keep every other byte; the file is
-// rewritten whole or not at all; running players are found in /proc.
+// rewritten whole or not at all. (The players' lists, the real process
+// check and the prefix are driven end to end in tests/app/AuxiliaryTest.)
 #include "FileSizeLimit.h"
-#include "platform/ProcessList.h"
 #include "platform/WineRegistry.h"
 #include "platform/WineRegistryFile.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -52,19 +50,14 @@ TEST(RegistryTextTest, DeletingAKeyRemovesExactlyItsSection) {
   EXPECT_FALSE(registry.DeleteKey(Key("Control Panel\\Desktop")));  // gone now
 }
 
-TEST(RegistryTextTest, KeysWithSubkeysStayAndParentsExistThroughThem) {
+TEST(RegistryTextTest, SubkeysHoldTheirParentAndEscapedNamesMatchUnescaped) {
   TRegistryText registry(kHive);
   EXPECT_TRUE(registry.KeyExists(Key("Software\\Parent")));
   EXPECT_FALSE(registry.DeleteKey(Key("Software\\Parent")));
   EXPECT_FALSE(registry.KeyExists(Key("Software\\Paren")));
   EXPECT_EQ(registry.Bytes(), kHive);
-}
-
-TEST(RegistryTextTest, EscapedKeyNamesAreMatchedUnescaped) {
-  TRegistryText registry(kHive);
   EXPECT_TRUE(registry.DeleteKey(QString("Software\\Odd\\Br]acket\\Caf") + QChar(0xe9)));
   EXPECT_FALSE(registry.Bytes().contains("Br\\]acket"));
-  EXPECT_TRUE(registry.Bytes().contains("[Software\\\\Parent\\\\Child]"));
 }
 
 TEST(RegistryTextTest, ValuesGoWithTheirContinuationLinesOthersStay) {
@@ -80,29 +73,6 @@ TEST(RegistryTextTest, ValuesGoWithTheirContinuationLinesOthersStay) {
   expected.remove(other, expected.indexOf("[Software\\\\Odd") - 1 - other);
   EXPECT_EQ(registry.Bytes(), expected);
   EXPECT_TRUE(registry.DeleteValue(Key("Software\\Odd\\Br]acket\\Caf") + QChar(0xe9), "@"));
-}
-
-TEST(RegistryFileTest, WrittenWholeOnlyWhenSomethingWasDeleted) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("user.reg");
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(kHive);
-  file.close();
-  const QDateTime before = QFileInfo(path).lastModified();
-
-  EXPECT_EQ(EditRegistryFile(path, [](TRegistryText&) { return 0; }), 0);
-  EXPECT_EQ(QFileInfo(path).lastModified(), before);
-
-  const int count = EditRegistryFile(
-      path, [](TRegistryText& r) { return r.DeleteKey(Key("Control Panel\\Desktop")) ? 1 : 0; });
-  EXPECT_EQ(count, 1);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QByteArray written = file.readAll();
-  file.close();
-  EXPECT_FALSE(written.contains("Wallpaper"));
-  EXPECT_TRUE(written.endsWith("\"a\"=dword:00000001\n"));
-  EXPECT_TRUE(written.startsWith("WINE REGISTRY Version 2\n"));
 }
 
 TEST(RegistryFileTest, MissingUnreadableAndUnwritableHivesDeleteNothing) {
@@ -130,29 +100,4 @@ TEST(RegistryFileTest, MissingUnreadableAndUnwritableHivesDeleteNothing) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), kHive);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"user.reg"});
-}
-
-TEST(RegistryFileTest, HiveComesFromWinePrefixElseHome) {
-  const QByteArray saved = qgetenv("WINEPREFIX");
-  qputenv("WINEPREFIX", "/opt/prefix");
-  EXPECT_EQ(WineUserRegistryPath(), "/opt/prefix/user.reg");
-  qunsetenv("WINEPREFIX");
-  EXPECT_EQ(WineUserRegistryPath(), QDir::homePath() + "/.wine/user.reg");
-  if (!saved.isEmpty()) qputenv("WINEPREFIX", saved);
-}
-
-TEST(ProcessListTest, ARunningExecutableIsFoundByItsName) {
-  QTemporaryDir dir;
-  const QString sleep = QStandardPaths::findExecutable("sleep");
-  ASSERT_FALSE(sleep.isEmpty());
-  const QString player = dir.filePath("realplay.exe");
-  ASSERT_TRUE(QFile::copy(sleep, player));
-  EXPECT_FALSE(IsProcessRunning("realplay.exe"));
-  QProcess process;
-  process.start(player, {"30"});
-  ASSERT_TRUE(process.waitForStarted());
-  EXPECT_TRUE(IsProcessRunning("RealPlay.exe"));
-  EXPECT_FALSE(IsProcessRunning("wmplayer.exe"));
-  process.kill();
-  process.waitForFinished();
 }
