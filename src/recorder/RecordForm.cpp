@@ -27,12 +27,12 @@ Q_LOGGING_CATEGORY(lcRecordForm, "trackwell.recorder.form")
 const unsigned kButtonFlags[7] = {rbPlay, rbStop, rbNext, rbPrev, rbStep, rbBack, rbRecord};
 const char* const kButtonNames[7] = {"Play", "Stop", "Next", "Prev", "Step", "Back", "Record"};
 
-// The desktop's recording levels: pavucontrol's input tab, else alsamixer's
+// The desktop's recording levels: pavucontrol's Recording tab, else alsamixer's
 // capture view in a terminal. Failures are only logged.
 void StartRecordingControl() {
   bool started = false;
   if (!QStandardPaths::findExecutable("pavucontrol").isEmpty())
-    started = QProcess::startDetached("pavucontrol", {"--tab=4"});
+    started = QProcess::startDetached("pavucontrol", {"--tab=2"});
   else
     started = QProcess::startDetached("x-terminal-emulator", {"-e", "alsamixer", "-V", "capture"});
   if (!started) qCWarning(lcRecordForm) << "no recording control could be started";
