@@ -8,6 +8,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <exception>
+
+Q_LOGGING_CATEGORY(lcExtract, "trackwell.app.extract")
 
 namespace {
 
@@ -73,9 +78,13 @@ bool ExecuteExtract(const TExtractInput& input) {
   if (!CheckOutputFolder(input.Owner)) return false;
 
   try {
-    OpenJobRunner(request);
-  } catch (...) {
+    const QString verdict = OpenJobRunner(request);
+    if (!verdict.isEmpty() && input.ShowStatus) input.ShowStatus(verdict);
+  } catch (const std::exception& e) {
     // A job runner that fails to start has told the user what it could.
+    qCWarning(lcExtract) << "the job runner did not start:" << e.what();
+  } catch (...) {
+    qCWarning(lcExtract) << "the job runner did not start";
   }
   return true;
 }

@@ -29,6 +29,8 @@ struct TExtractInput {
   std::vector<TTrackChoice> Rows;
   std::function<bool()> IsPlaying;  // CD playback running
   std::function<void()> StopPlayback;
+  // Shows the rip's AccurateRip verdict in the main window's status line.
+  std::function<void(const QString&)> ShowStatus;
 };
 
 // The Extract command: checks drive, selection, output folder (offering to

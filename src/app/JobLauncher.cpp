@@ -14,17 +14,17 @@ TJobRunnerHook& Hook() {
 
 }  // namespace
 
-void OpenJobRunner(const TJobRequest& request) {
+QString OpenJobRunner(const TJobRequest& request) {
   ExpectMainThread(Q_FUNC_INFO);
   if (Hook()) {
     Hook()(request);
-    return;
+    return QString();
   }
   TRipForm form(request.Owner, request.JobKind, request.CDHandle, request.List);
   // A run that ended while the first job started (nothing to do, or its only
   // job ended at once) has shown what it had to say; no empty window.
-  if (form.Runner().Finished()) return;
-  form.exec();
+  if (!form.Runner().Finished()) form.exec();
+  return form.Runner().RipVerdict();
 }
 
 void SetJobRunnerHook(TJobRunnerHook hook) { Hook() = std::move(hook); }

@@ -21,8 +21,10 @@ struct TJobRequest {
 };
 
 // Opens the job runner modally for the request and returns when it has
-// closed. Main thread only. Every command that starts jobs comes through here.
-void OpenJobRunner(const TJobRequest& request);
+// closed, with the verdict of a rip for the status line (empty for other
+// jobs and under a hook). Main thread only. Every command that starts jobs
+// comes through here.
+QString OpenJobRunner(const TJobRequest& request);
 
 // Replaces what OpenJobRunner does (tests watch the requests). An empty
 // function restores the default.

@@ -273,6 +273,7 @@ void TMainForm::ExtractExecute() {
   input.Rows = lvTracks->Choices();
   input.IsPlaying = [this] { return actions_.Stop->isEnabled(); };
   input.StopPlayback = [this] { StopExecute(); };
+  input.ShowStatus = [this](const QString& text) { SetStatusText(text); };
   ExecuteExtract(input);
 }
 

@@ -6,9 +6,11 @@
 #include "jobs/JobKinds.h"
 #include "jobs/JobPaths.h"
 #include "jobs/ProgressTimes.h"
+#include "jobs/RipLogHeader.h"
 #include "jobs/RipTags.h"
 #include "jobs/SourceFiles.h"
 #include "jobs/WmaEstimate.h"
+#include "platform/AccurateRipDb.h"
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
 #include "settings/OptionsSetting.h"
@@ -176,6 +178,7 @@ void TJobRunner::Progress(const TProcessInfo& info) {
 
 void TJobRunner::TrackExtracted(const TProcessInfo& info) {
   const QString wav = TrackWavPath(ExtractIndex);
+  if (RipThread) CollectRipReport(info.Status);
   if (info.Status == kRipReadFailed) Show(QStringLiteral("Error while reading CD information!"));
   if (info.Status == kRipCannotCreate)
     Show(wav + QStringLiteral(
@@ -305,6 +308,7 @@ void TJobRunner::Start() {
   if (Count() == 0) return Finish();
   switch (JobKind) {
     case kJobRipTracks:
+      ForgetAccurateRipReplies();  // a disc put back since is looked up afresh
       StartExtraction(0, false);
       break;
     case kJobWavToMp3:
@@ -524,6 +528,7 @@ void TJobRunner::CleanUp() {
         qCWarning(lcJobs) << "cannot delete" << wav;
     }
   }
+  if (JobKind == kJobRipTracks && !ripReports_.empty()) WriteRipLogAndVerdict();
   JobList.reset();
   if (mp3_ && mp3_->Active) mp3_->Stop(0);
   if (wma_ && wma_->Active) wma_->Stop(0);
@@ -579,4 +584,24 @@ void TJobRunner::ShowInitializing() {
 
 void TJobRunner::Changed() {
   if (OnViewChanged) OnViewChanged();
+}
+
+void TJobRunner::CollectRipReport(int32_t status) {
+  RipThread->WaitFor();  // it has posted its end; the report is complete
+  TRipTrackReport report = RipThread->Report;
+  report.Status = status;
+  static const char* const kExtensions[] = {".mp3", ".wav", ".ogg", ".wma"};
+  const int format = OutputFormat();
+  if (format >= 0 && format <= 3) report.Path = OutputPath(ExtractIndex, kExtensions[format]);
+  ripReports_.push_back(std::move(report));
+}
+
+void TJobRunner::WriteRipLogAndVerdict() {
+  ripVerdict_ = RipVerdictText(ripReports_);
+  const QString name =
+      RipLogFileName(OptionsSetting.CDInfo.Album, ripReports_.front().DiscIds.FreedbId);
+  const QString path = folder_ + name;
+  if (!WriteRipLog(path, RipLogText(CurrentRipLogHeader(CDHandle), ripReports_)))
+    qCWarning(lcJobs) << "no rip log written to" << path;
+  ripLogPath_ = path;
 }

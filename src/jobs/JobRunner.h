@@ -82,6 +82,11 @@ class TJobRunner final : public QObject {
   // The run has ended (its list is gone); the window should close.
   bool Finished() const { return !JobList.has_value(); }
   const TJobView& View() const { return view_; }
+  // After a rip: the AccurateRip verdict for the status line, e.g. "5 of 5
+  // tracks accurately ripped (confidence 12)", and the rip log written
+  // beside the files; both empty until the run has ended.
+  QString RipVerdict() const { return ripVerdict_; }
+  QString RipLogPath() const { return ripLogPath_; }
 
   // Called after every change of View, and once when the run has ended.
   std::function<void()> OnViewChanged;
@@ -141,6 +146,9 @@ class TJobRunner final : public QObject {
 
   void CleanUp();
   void Finish();
+  // The ended extraction's report, kept for the rip log.
+  void CollectRipReport(int32_t status);
+  void WriteRipLogAndVerdict();
   void StopSinks();
   void WireSinks();
 
@@ -171,4 +179,7 @@ class TJobRunner final : public QObject {
   std::atomic<int64_t> runStartMs_{0};
   QElapsedTimer wmaClock_;
   int64_t WmaSourceSize = -1;
+  std::vector<TRipTrackReport> ripReports_;
+  QString ripVerdict_;
+  QString ripLogPath_;
 };
