@@ -1,6 +1,7 @@
 #include "jobs/Normalizer.h"
 
 #include "jobs/ProgressTimes.h"
+#include "jobs/SampleScaler.h"
 #include "platform/WindowMessages.h"
 
 #include <QDir>
@@ -8,8 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -18,13 +19,34 @@ QString NorPath(const QString& path) {
   return info.dir().filePath(info.completeBaseName() + ".nor");
 }
 
-void PostProgress(QObject* window, int64_t processed, int64_t total, const QElapsedTimer& clock) {
+constexpr qint64 kBlockBytes = 2048;
+// Blocks read and written at a time.
+constexpr qint64 kChunkBlocks = 128;
+
+int32_t ProgressCode(int64_t processed, int64_t total) {
+  return total > 0 ? int32_t(processed * 100 / total) : 0;
+}
+
+void PostProgress(QObject* window, int32_t code, const QElapsedTimer& clock) {
   TProcessInfo info;
-  info.Code = total > 0 ? int32_t(processed * 100 / total) : 0;
+  info.Code = code;
   const TProgressTimes times = FormatProgressTimes(clock.elapsed() / 1000.0, info.Code);
   info.Elapsed = times.Elapsed;
   info.Estimated = times.Estimated;
   if (window) PostProcessInfo(window, info);
+}
+
+// Reads until buffer is full or the file ends, so blocks keep their places
+// whatever the read calls return. -1 on an error.
+qint64 ReadFully(QFile& file, uint8_t* buffer, qint64 size) {
+  qint64 got = 0;
+  while (got < size) {
+    const qint64 n = file.read(reinterpret_cast<char*>(buffer) + got, size - got);
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
 }
 
 }  // namespace
@@ -50,27 +72,32 @@ bool NormalizeFile(const QString& path, int percent, QObject* window) {
   const qint64 headerBytes = source.read(header, 44);
   if (headerBytes < 0 || target.write(header, headerBytes) != headerBytes) ok = false;
   int64_t processed = std::max<qint64>(headerBytes, 0);
-  uint8_t in[2048], out[2048];
+  const TSampleScaler scaler(gain);
+  std::vector<uint8_t> chunk(size_t(kBlockBytes * kChunkBlocks));
+  // The block stays the unit of the arithmetic and of the progress; a
+  // message goes out only when the percentage moves.
+  int32_t posted = -1;
+  auto progress = [&] {
+    const int32_t code = ProgressCode(processed, sourceSize);
+    if (code == posted) return;
+    posted = code;
+    PostProgress(window, code, clock);
+  };
   while (ok) {
-    PostProgress(window, processed, sourceSize, clock);
-    const qint64 got = source.read(reinterpret_cast<char*>(in), sizeof in);
+    progress();
+    const qint64 got = ReadFully(source, chunk.data(), qint64(chunk.size()));
     if (got < 0) {
       ok = false;
       break;
     }
     if (got == 0) break;
-    std::copy(in, in + got, out);
-    for (qint64 i = 0; i + 1 < got; i += 2) {
-      const int16_t sample = int16_t(in[i] | (in[i + 1] << 8));
-      // The float gain times a 16-bit sample is exact in double; nearbyint
-      // rounds halves to even.
-      const double scaled = std::nearbyint(double(sample) * double(gain));
-      const int16_t value = int16_t(std::clamp(scaled, -32768.0, 32767.0));
-      out[i] = uint8_t(uint16_t(value));
-      out[i + 1] = uint8_t(uint16_t(value) >> 8);
+    for (qint64 at = 0; at < got; at += kBlockBytes) {
+      if (at > 0) progress();
+      const qint64 block = std::min(kBlockBytes, got - at);
+      scaler.ScaleBlock(chunk.data() + at, size_t(block));
+      processed += block;
     }
-    if (target.write(reinterpret_cast<const char*>(out), got) != got) ok = false;
-    processed += got;
+    if (target.write(reinterpret_cast<const char*>(chunk.data()), got) != got) ok = false;
   }
   source.close();
   if (!target.flush()) ok = false;

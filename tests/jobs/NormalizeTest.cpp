@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -80,9 +81,9 @@ TEST_F(Normalize, GainIsSinglePrecisionAndSaturatesAbove100) {
   EXPECT_EQ(ToSamples(Read(again).mid(44)), (std::vector<int16_t>{9, 28, -28}));
 }
 
-TEST_F(Normalize, PostsTheStartAndOneProgressPerBlock) {
-  // 44 + 10000 bytes: blocks of 2048 -> progress before each of 5 reads
-  // and one before the final empty read.
+TEST_F(Normalize, PostsTheStartAndTheProgressOfEachBlock) {
+  // 44 + 10000 bytes: blocks of 2048 -> progress before each of 5 blocks
+  // and one before the final empty read, each a new percentage.
   std::vector<int16_t> s(5000, 100);
   const QString path = Put(Samples(s));
   ASSERT_TRUE(NormalizeFile(path, 90, &window));
@@ -99,6 +100,29 @@ TEST_F(Normalize, PostsTheStartAndOneProgressPerBlock) {
   want.push_back(100);
   EXPECT_EQ(codes, want);
   EXPECT_TRUE(got[1].Info.Elapsed.isEmpty());  // code 0
+}
+
+TEST_F(Normalize, PostsProgressOnlyWhenThePercentageMoves) {
+  // 44 + 1 MB: 512 blocks, but no percentage posted twice; the samples
+  // are still scaled across the chunk boundaries.
+  std::vector<int16_t> s(512 * 1024, 1001);
+  const QString path = Put(Samples(s));
+  ASSERT_TRUE(NormalizeFile(path, 50, &window));
+  const int64_t total = 44 + int64_t(s.size()) * 2;
+  std::vector<int> want;
+  for (int64_t done = 44; done < total; done += 2048) {
+    const int code = int(done * 100 / total);
+    if (want.empty() || want.back() != code) want.push_back(code);
+  }
+  want.push_back(100);
+  ASSERT_TRUE(window.WaitFor([&] { return window.Snapshot().size() >= want.size() + 1; }));
+  const auto got = window.Snapshot();
+  std::vector<int> codes;
+  for (size_t i = 1; i < got.size(); ++i) codes.push_back(got[i].Info.Code);
+  EXPECT_EQ(codes, want);
+  const auto samples = ToSamples(Read(path).mid(44));
+  ASSERT_EQ(samples.size(), s.size());
+  EXPECT_EQ(std::count(samples.begin(), samples.end(), int16_t(500)), ptrdiff_t(s.size()));
 }
 
 TEST_F(Normalize, FailuresKeepTheTrack) {

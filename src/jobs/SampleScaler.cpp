@@ -1,0 +1,40 @@
+#include "jobs/SampleScaler.h"
+
+#include <cmath>
+
+TSampleScaler::TSampleScaler(float gain) {
+  if (!std::isfinite(gain) || gain == 0) return;  // scales everything to 0
+  int exponent = 0;
+  const double fraction = std::frexp(static_cast<double>(gain), &exponent);
+  // gain = mantissa x 2^(exponent - 24), the mantissa a 24-bit integer.
+  int64_t mantissa = static_cast<int64_t>(std::ldexp(fraction, 24));
+  int shift = 24 - exponent;
+  // Fewer bits to shift out, same value.
+  while (shift > 0 && (mantissa & 1) == 0) {
+    mantissa /= 2;
+    --shift;
+  }
+  if (shift < 0) {
+    // Large gains: every product saturates long before this overflows.
+    const int up = -shift;
+    mantissa = up >= 24 ? (mantissa < 0 ? -(int64_t{1} << 40) : (int64_t{1} << 40))
+                        : mantissa * (int64_t{1} << up);
+    shift = 0;
+  }
+  if (shift > 62) {
+    // So small that every product rounds to 0.
+    mantissa = 0;
+    shift = 0;
+  }
+  mantissa_ = mantissa;
+  shift_ = shift;
+}
+
+void TSampleScaler::ScaleBlock(uint8_t* data, size_t bytes) const {
+  for (size_t i = 0; i + 1 < bytes; i += 2) {
+    const int16_t sample = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
+    const uint16_t value = static_cast<uint16_t>(Scale(sample));
+    data[i] = static_cast<uint8_t>(value);
+    data[i + 1] = static_cast<uint8_t>(value >> 8);
+  }
+}
