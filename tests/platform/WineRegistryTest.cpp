@@ -101,3 +101,23 @@ TEST(RegistryFileTest, MissingUnreadableAndUnwritableHivesDeleteNothing) {
   EXPECT_EQ(file.readAll(), kHive);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"user.reg"});
 }
+
+TEST(RegistryTextTest, DamagedHivesKeepTheirBytesAndRefuseEdits) {
+  const QByteArray damaged[] = {
+      "",
+      "[unterminated\\",
+      "[Software\\\\A] 1\n\"Other\"=hex:01,\\",
+      "[Software\\\\A\\x",
+      "\"File0\"=\"no section\"\n[",
+      QByteArray("[Software\\\\A] 1\r\n\"F\0ile0\"=\"x\"\r\n", 30),
+  };
+  for (const QByteArray& bytes : damaged) {
+    TRegistryText registry(bytes);
+    EXPECT_FALSE(registry.DeleteValue(Key("Software\\A"), "File0")) << bytes.toStdString();
+    EXPECT_FALSE(registry.DeleteKey(Key("Software\\B")));
+    EXPECT_EQ(registry.Bytes(), bytes);
+  }
+  TRegistryText dangling(damaged[2]);  // a continuation at the very end
+  EXPECT_TRUE(dangling.DeleteValue(Key("Software\\A"), "other"));
+  EXPECT_EQ(dangling.Bytes(), "[Software\\\\A] 1\n");
+}
