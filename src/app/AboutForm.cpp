@@ -10,8 +10,11 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcAboutForm, "trackwell.app.about")
 
 #ifndef TW_VERSION
 #define TW_VERSION "0.0"
@@ -39,7 +42,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
       this);
   lblHomePage = new QLabel(this);
   SetLinkLabel(lblHomePage, HomePageAddress(), "Trackwell Home Page");
-  connect(lblHomePage, &QLabel::linkActivated, this, [](const QString& link) { ShellOpen(link); });
+  connect(lblHomePage, &QLabel::linkActivated, this, [](const QString& link) {
+    if (!ShellOpen(link)) qCWarning(lcAboutForm) << "the link did not open" << link;
+  });
   for (QLabel* label : {lblName, lblVersion, lblOwner, lblContact, lblHomePage})
     label->setAlignment(Qt::AlignHCenter);
 

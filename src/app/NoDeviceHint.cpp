@@ -10,16 +10,20 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcNoDeviceHint, "trackwell.app.nodevicehint")
 
 namespace {
 
 QLabel* Link(QWidget* parent, const QString& text, const QString& url) {
   auto* label = new QLabel(parent);
   SetLinkLabel(label, url, text);
-  QObject::connect(label, &QLabel::linkActivated, parent,
-                   [](const QString& link) { ShellOpen(link); });
+  QObject::connect(label, &QLabel::linkActivated, parent, [](const QString& link) {
+    if (!ShellOpen(link)) qCWarning(lcNoDeviceHint) << "the link did not open" << link;
+  });
   return label;
 }
 
