@@ -144,6 +144,24 @@ TEST_F(PlaybackTest, CardGetsTheDiscsSamplesOfTheRange) {
   }
 }
 
+TEST_F(PlaybackTest, UnreadableSectorEndsThePlayWithAFailureNotice) {
+  QFile bad(DiscsFolder() + "/disc.bad");
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("52-53\n");
+  bad.close();
+  Load(Tracks({40, 60}));
+  TCdPlayer player;
+  std::vector<TCdNotify> notices;
+  player.OnNotify = [&](TCdNotify n) { notices.push_back(n); };
+  player.Open(handle_);
+  player.Play(40, -1);
+  ASSERT_TRUE(WaitEvents([&] { return !notices.empty(); }));
+  EXPECT_EQ(notices, std::vector<TCdNotify>{TCdNotify::Failure});
+  EXPECT_FALSE(player.Busy());
+  // Everything before the read that failed, nothing after it.
+  EXPECT_EQ(TAlsaTestCard::Played(), Sectors(40, 50));
+}
+
 TEST_F(PlaybackTest, RowPlaysToTheNextTracksStartAndTheLastToTheLeadOut) {
   for (int row : {1, 2}) {
     Load(Tracks({30, 45, 25}));
