@@ -142,9 +142,6 @@ void TMainForm::ConnectActions() {
 
   ConnectAuxiliaryActions(this, a);
 
-  // Not wired yet, their windows come later: Record,
-  // WAV to WAV, Ogg Player.
-
   connect(lvTracks, &TTrackListView::RowsChanged, this, [this] { UpdateActions(); });
   connect(lvTracks, &QTreeWidget::itemDoubleClicked, this, [this] {
     if (lvTracks->SelectedRow() >= 0) RunGuarded(this, [this] { RenameTitleExecute(); });
