@@ -88,7 +88,14 @@ TProfileFile::TProfileFile(QString path) : path_(std::move(path)) {
                          << kMaxProfileBytes << "bytes; it is left as it is";
     return;
   }
-  const QByteArray& data = *read;
+  Parse(*read);
+}
+
+TProfileFile::TProfileFile(QString path, const QByteArray& contents) : path_(std::move(path)) {
+  Parse(contents);
+}
+
+void TProfileFile::Parse(const QByteArray& data) {
   int crlf = 0, lf = 0;
   qsizetype start = 0;
   while (start < data.size()) {
@@ -231,11 +238,16 @@ void TProfileFile::Save() const {
   QSaveFile file(full);
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) throw TProfileWriteError(full);
-  for (const Line& line : lines_) {
-    if (file.write(line.Raw) != line.Raw.size() || file.write(line.Ending) != line.Ending.size()) {
-      file.cancelWriting();
-      throw TProfileWriteError(full);
-    }
+  const QByteArray bytes = Contents();
+  if (file.write(bytes) != bytes.size()) {
+    file.cancelWriting();
+    throw TProfileWriteError(full);
   }
   if (!file.commit()) throw TProfileWriteError(full);
+}
+
+QByteArray TProfileFile::Contents() const {
+  QByteArray bytes;
+  for (const Line& line : lines_) bytes += line.Raw + line.Ending;
+  return bytes;
 }

@@ -26,6 +26,8 @@ class TProfileFile {
   static constexpr qint64 kMaxProfileBytes = 32 * 1024 * 1024;
 
   explicit TProfileFile(QString path);  // reads the file when it exists
+  // The file's contents given in memory; nothing is read.
+  TProfileFile(QString path, const QByteArray& contents);
 
   QString ReadString(const QString& section, const QString& key, const QString& def) const;
   // Decimal or 0x/0X hexadecimal; def when missing or not parsable.
@@ -41,6 +43,8 @@ class TProfileFile {
 
   // Writes the whole file; throws TProfileWriteError when refused.
   void Save() const;
+  // The bytes Save would write.
+  QByteArray Contents() const;
 
   const QString& Path() const { return path_; }
   // The file exists but could not be read; Save refuses it.
@@ -56,6 +60,7 @@ class TProfileFile {
   };
 
  private:
+  void Parse(const QByteArray& data);
   void Classify(size_t index);
   void Insert(size_t index, Line line);
   int FindSection(const QString& section) const;

@@ -132,7 +132,12 @@ uint16_t Tid3tag::ReadTag(const QString& fileName) {
   if (!ReadAt(fd.get(), block.data(), kTagSize, info.st_size - kTagSize)) return kId3ReadError;
   if (!BeginsWithTag(block.data())) return kId3NoTag;
 
-  const char* bytes = block.data();
+  return ParseTag(QByteArray(block.data(), kTagSize));
+}
+
+uint16_t Tid3tag::ParseTag(const QByteArray& block) {
+  if (block.size() < kTagSize || !BeginsWithTag(block.constData())) return kId3NoTag;
+  const char* bytes = block.constData();
   Title_ = DecodeId3Text(bytes + 3, kTextWidth);
   Artist_ = DecodeId3Text(bytes + 33, kTextWidth);
   Album_ = DecodeId3Text(bytes + 63, kTextWidth);
@@ -167,6 +172,17 @@ uint16_t Tid3tag::WriteTag(const QString& fileName) {
   const off_t offset = TagOffset(fd.get(), info.st_size);
   if (offset < 0) return kId3ReadError;
 
+  const QByteArray block = TagBlock();
+  if (!WriteAt(fd.get(), block.constData(), kTagSize, offset)) {
+    // A partly appended tag would corrupt the end of the audio: take it back.
+    if (offset == info.st_size && ::ftruncate(fd.get(), info.st_size) != 0) return kId3IoError;
+    return kId3WriteError;
+  }
+  FileName_ = target;
+  return kId3Ok;
+}
+
+QByteArray Tid3tag::TagBlock() const {
   TTagBlock block{};
   std::memcpy(block.data(), "TAG", 3);
   Put(block, 3, EncodeId3Text(Title_, kTextWidth));
@@ -182,13 +198,7 @@ uint16_t Tid3tag::WriteTag(const QString& fileName) {
   }
   block[127] = static_cast<char>(Genre);
 
-  if (!WriteAt(fd.get(), block.data(), kTagSize, offset)) {
-    // A partly appended tag would corrupt the end of the audio: take it back.
-    if (offset == info.st_size && ::ftruncate(fd.get(), info.st_size) != 0) return kId3IoError;
-    return kId3WriteError;
-  }
-  FileName_ = target;
-  return kId3Ok;
+  return QByteArray(block.data(), kTagSize);
 }
 
 void Tid3tag::RemoveTag() {

@@ -27,6 +27,11 @@ class Tid3tag {
   // Reads the file's tag into the fields. The fields keep their values
   // unless a tag is found.
   uint16_t ReadTag(const QString& fileName);
+  // The same from a tag's 128 bytes in memory; kId3NoTag when there are
+  // fewer or they do not begin with "TAG". FileName is left alone.
+  uint16_t ParseTag(const QByteArray& block);
+  // The 128 bytes WriteTag writes.
+  QByteArray TagBlock() const;
   // Writes the fields as the file's tag, replacing a tag there or appending
   // one. "=" stands for FileName(). Only an existing regular file can take
   // a tag.
