@@ -209,6 +209,7 @@ void TMainForm::FormShow() {
     }
   } catch (...) {
     // The window shows whatever the drive could tell.
+    qCWarning(lcMainForm) << "opening the drive at start-up failed; the window shows what it has";
   }
   watcher_->Start();
 }
