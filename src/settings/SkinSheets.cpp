@@ -42,6 +42,13 @@ QTabBar::tab:selected { background-color: #ffffff; color: #000000; }
 QProgressBar { background-color: #ffffff; color: #000000; border: 1px solid #7f9db9; border-radius: 3px; text-align: center; }
 QProgressBar::chunk { background-color: #316ac5; }
 QCheckBox, QRadioButton, QLabel { background: transparent; }
+QCheckBox::indicator, QRadioButton::indicator, QTreeView::indicator, QListView::indicator { width: 11px; height: 11px; border: 1px solid #000000; background-color: #ffffff; }
+QCheckBox::indicator:checked, QRadioButton::indicator:checked, QTreeView::indicator:checked, QListView::indicator:checked { background-color: qradialgradient(cx: 0.5, cy: 0.5, radius: 0.6, fx: 0.5, fy: 0.5, stop: 0 #000000, stop: 0.55 #000000, stop: 0.6 #ffffff, stop: 1 #ffffff); }
+QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: #6f6d62; }
+QRadioButton::indicator { border-radius: 6px; }
+QSpinBox::up-button, QSpinBox::down-button, QDoubleSpinBox::up-button, QDoubleSpinBox::down-button { background-color: #d6d0c5; border-left: 1px solid #7f9db9; width: 14px; }
+QSpinBox::up-arrow, QDoubleSpinBox::up-arrow { border-left: 4px solid transparent; border-right: 4px solid transparent; border-bottom: 5px solid #000000; width: 0px; height: 0px; }
+QSpinBox::down-arrow, QDoubleSpinBox::down-arrow { border-left: 4px solid transparent; border-right: 4px solid transparent; border-top: 5px solid #000000; width: 0px; height: 0px; }
 QCheckBox:disabled, QRadioButton:disabled, QLabel:disabled { color: #6f6d62; }
 QToolTip { background-color: #ffffff; color: #000000; border: 1px solid #7f9db9; }
 )qss";
@@ -85,6 +92,13 @@ QTabBar::tab:selected { background-color: #14244f; color: #e4eaff; }
 QProgressBar { background-color: #14244f; color: #e4eaff; border: 1px solid #3a5aa5; border-radius: 2px; text-align: center; }
 QProgressBar::chunk { background-color: #2f5bd8; }
 QCheckBox, QRadioButton, QLabel { background: transparent; }
+QCheckBox::indicator, QRadioButton::indicator, QTreeView::indicator, QListView::indicator { width: 11px; height: 11px; border: 1px solid #e4eaff; background-color: #14244f; }
+QCheckBox::indicator:checked, QRadioButton::indicator:checked, QTreeView::indicator:checked, QListView::indicator:checked { background-color: qradialgradient(cx: 0.5, cy: 0.5, radius: 0.6, fx: 0.5, fy: 0.5, stop: 0 #e4eaff, stop: 0.55 #e4eaff, stop: 0.6 #14244f, stop: 1 #14244f); }
+QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: #8f9cc0; }
+QRadioButton::indicator { border-radius: 6px; }
+QSpinBox::up-button, QSpinBox::down-button, QDoubleSpinBox::up-button, QDoubleSpinBox::down-button { background-color: #172c60; border-left: 1px solid #3a5aa5; width: 14px; }
+QSpinBox::up-arrow, QDoubleSpinBox::up-arrow { border-left: 4px solid transparent; border-right: 4px solid transparent; border-bottom: 5px solid #eef2ff; width: 0px; height: 0px; }
+QSpinBox::down-arrow, QDoubleSpinBox::down-arrow { border-left: 4px solid transparent; border-right: 4px solid transparent; border-top: 5px solid #eef2ff; width: 0px; height: 0px; }
 QCheckBox:disabled, QRadioButton:disabled, QLabel:disabled { color: #8f9cc0; }
 QToolTip { background-color: #14244f; color: #e4eaff; border: 1px solid #3a5aa5; }
 )qss";
@@ -128,6 +142,13 @@ QTabBar::tab:selected { background-color: #fffaf4; color: #3a1e10; }
 QProgressBar { background-color: #fffaf4; color: #3a1e10; border: 1px solid #c49a7c; border-radius: 8px; text-align: center; }
 QProgressBar::chunk { background-color: #b8502a; }
 QCheckBox, QRadioButton, QLabel { background: transparent; }
+QCheckBox::indicator, QRadioButton::indicator, QTreeView::indicator, QListView::indicator { width: 11px; height: 11px; border: 1px solid #3a1e10; background-color: #fffaf4; }
+QCheckBox::indicator:checked, QRadioButton::indicator:checked, QTreeView::indicator:checked, QListView::indicator:checked { background-color: qradialgradient(cx: 0.5, cy: 0.5, radius: 0.6, fx: 0.5, fy: 0.5, stop: 0 #3a1e10, stop: 0.55 #3a1e10, stop: 0.6 #fffaf4, stop: 1 #fffaf4); }
+QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: #8a6d5d; }
+QRadioButton::indicator { border-radius: 6px; }
+QSpinBox::up-button, QSpinBox::down-button, QDoubleSpinBox::up-button, QDoubleSpinBox::down-button { background-color: #e9c9ac; border-left: 1px solid #c49a7c; width: 14px; }
+QSpinBox::up-arrow, QDoubleSpinBox::up-arrow { border-left: 4px solid transparent; border-right: 4px solid transparent; border-bottom: 5px solid #3a1e10; width: 0px; height: 0px; }
+QSpinBox::down-arrow, QDoubleSpinBox::down-arrow { border-left: 4px solid transparent; border-right: 4px solid transparent; border-top: 5px solid #3a1e10; width: 0px; height: 0px; }
 QCheckBox:disabled, QRadioButton:disabled, QLabel:disabled { color: #8a6d5d; }
 QToolTip { background-color: #fffaf4; color: #3a1e10; border: 1px solid #c49a7c; }
 )qss";

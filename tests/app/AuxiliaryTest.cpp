@@ -11,6 +11,7 @@
 #include "app/NoDeviceHint.h"
 #include "app/TipsForm.h"
 #include "app/TrackListView.h"
+#include "options/OptionSetForm.h"
 #include "platform/WineRegistry.h"
 #include "settings/ProfileFile.h"
 #include "settings/Skins.h"
@@ -323,7 +324,8 @@ TEST_F(AuxiliaryTest, ScreenshotOfTheMainWindowInEachLook) {
     TfrmNoDeviceHint hint(form.get());
     TfrmTips tips(form.get());
     TfrmAbout about(form.get());
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&hint, &tips, &about}) {
+    TOptionSetForm options(form.get());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&hint, &tips, &about, &options}) {
       dialog->show();
       ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
       EXPECT_TRUE(dialog->grab().save(QString(file).replace(
