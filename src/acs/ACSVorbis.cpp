@@ -280,7 +280,7 @@ void TVorbisOut::CloseOutput(bool keep) {
       save->commit();  // discards the temporary file
       return;
     }
-    if (!save->commit()) throw EACSException("Cannot write to the output file");
+    if (!CommitWhole(*save)) throw EACSException("Cannot write to the output file");
     return;
   }
   auto* plain = static_cast<QFile*>(file.get());

@@ -304,7 +304,7 @@ void TWaveOut::CloseTarget(bool keep) {
   bool ok = true;
   if (auto* save = dynamic_cast<QSaveFile*>(file_.get())) {
     if (keep)
-      ok = save->commit();
+      ok = CommitWhole(*save);
     else
       save->cancelWriting();
   } else {

@@ -38,3 +38,12 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) 
   if (data.size() > maxBytes || file.error() != QFile::NoError) return std::nullopt;
   return data;
 }
+
+bool CommitWhole(QSaveFile& file) {
+  if (!file.flush()) {
+    file.cancelWriting();
+    file.commit();  // removes the temporary file
+    return false;
+  }
+  return file.commit();
+}

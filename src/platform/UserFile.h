@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 
 #include <optional>
@@ -15,3 +16,8 @@ bool OpenRegularFile(QFile& file, QIODevice::OpenMode mode);
 // not a regular file, cannot be read or is larger (a profile linked to
 // /dev/zero or a huge file must not eat the memory).
 std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes);
+
+// Commits a QSaveFile only when everything written has reached the disk; a
+// failed flush abandons the new file. commit() alone can report success
+// after a buffered write failed (a full disk), leaving a file cut short.
+bool CommitWhole(QSaveFile& file);

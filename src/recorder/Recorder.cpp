@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
 #include "platform/ProgramFolder.h"
+#include "platform/UserFile.h"
 #include "settings/OptionsSetting.h"
 #include "settings/SharedRoutines.h"
 
@@ -79,7 +80,7 @@ bool CopyWhole(const QString& from, const QString& to) {
       return false;
     }
   }
-  return target.commit();
+  return CommitWhole(target);
 }
 
 TRecorder::TRecorder(QObject* parent) : QObject(parent) {
@@ -116,7 +117,8 @@ void TRecorder::New() {
     device_.Close();
     QSaveFile file(documentFile_);
     const QByteArray header = EmptyRecording(*format);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size() ||
+        !CommitWhole(file))
       throw EWaveDeviceError("Cannot write " + documentFile_.toStdString());
     device_.Open(documentFile_);
     SetButtons(rbRecord);

@@ -1,6 +1,7 @@
 #include "recorder/WaveDevice.h"
 
 #include "acs/WaveHeader.h"
+#include "platform/UserFile.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -254,7 +255,7 @@ void TWaveDevice::Save() {
   if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size() ||
       file.write(reinterpret_cast<const char*>(data.data()), qint64(data.size())) !=
           qint64(data.size()) ||
-      !file.commit())
+      !CommitWhole(file))
     throw EWaveDeviceError("Cannot write " + path_.toStdString() + ": " +
                            file.errorString().toStdString());
 }

@@ -243,7 +243,7 @@ void TProfileFile::Save() const {
     file.cancelWriting();
     throw TProfileWriteError(full);
   }
-  if (!file.commit()) throw TProfileWriteError(full);
+  if (!CommitWhole(file)) throw TProfileWriteError(full);
 }
 
 QByteArray TProfileFile::Contents() const {

@@ -1,5 +1,6 @@
 #include "settings/ProfileFile.h"
 
+#include "FileSizeLimit.h"
 #include "SettingsFixture.h"
 
 #include <sys/stat.h>
@@ -163,6 +164,20 @@ TEST_F(ProfileFileTest, FileThatIsNotAReadableProfileIsLeftAlone) {
   }
   EXPECT_EQ(QFileInfo(Path("big.ini")).size(), TProfileFile::kMaxProfileBytes + 1);
   EXPECT_TRUE(QFileInfo(Path("zero.ini")).isSymLink());
+}
+
+// A full disk mid-save is a refused write and leaves the old file whole.
+TEST_F(ProfileFileTest, FullDiskKeepsTheOldFile) {
+  const QByteArray old = "[s]\nk=old\n";
+  WriteFile("a.ini", old);
+  TProfileFile f(Path("a.ini"));
+  f.WriteString("s", "k", QString(1500, 'x'));
+  {
+    TFileSizeLimit limit(1000);
+    EXPECT_THROW(f.Save(), TProfileWriteError);
+  }
+  EXPECT_EQ(ReadFile("a.ini"), old);
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ini"});
 }
 
 }  // namespace
