@@ -2,6 +2,7 @@
 
 #include "platform/MainThread.h"
 #include "settings/OptionsSetting.h"
+#include "settings/SharedRoutines.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -65,6 +66,7 @@ TfrmNewRecordFile::TfrmNewRecordFile(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+  ApplySkin(this, OptionsSetting.SkinIndex);
 }
 
 TRecordFormat TfrmNewRecordFile::Format() const {
@@ -160,6 +162,7 @@ TfrmRecord::TfrmRecord(QWidget* parent) : QDialog(parent) {
   connect(r, &TRecorder::Changed, this, [this] { Refresh(); });
   connect(r, &TRecorder::CloseRequested, this, &QWidget::close, Qt::QueuedConnection);
   Refresh();
+  ApplySkin(this, OptionsSetting.SkinIndex);
 }
 
 void TfrmRecord::UpdateMenu() {

@@ -2,6 +2,8 @@
 
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
+#include "settings/OptionsSetting.h"
+#include "settings/SharedRoutines.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -83,6 +85,7 @@ TfrmOggPlayer::TfrmOggPlayer(QWidget* parent) : QDialog(parent) {
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   connect(Timer2, &QTimer::timeout, this, [this] { player_.ClockTick(); });
   connect(&player_, &TOggPlayer::Changed, this, [this] { Refresh(); });
+  ApplySkin(this, OptionsSetting.SkinIndex);
 }
 
 TfrmOggPlayer::~TfrmOggPlayer() { player_.CloseWait(); }

@@ -2,6 +2,8 @@
 
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
+#include "settings/OptionsSetting.h"
+#include "settings/SharedRoutines.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -86,6 +88,7 @@ TfrmResample::TfrmResample(QWidget* parent) : QDialog(parent) {
   connect(&job_, &TResampleJob::Changed, this, [this] { Refresh(); });
   connect(&job_, &TResampleJob::Failed, this,
           [this](const QString& message) { ShowMessage(this, message, TMsgIcon::Error); });
+  ApplySkin(this, OptionsSetting.SkinIndex);
 }
 
 TfrmResample::~TfrmResample() { job_.StopWait(); }

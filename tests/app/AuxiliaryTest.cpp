@@ -13,9 +13,12 @@
 #include "app/TrackListView.h"
 #include "options/OptionSetForm.h"
 #include "platform/WineRegistry.h"
+#include "recorder/RecordForm.h"
 #include "settings/ProfileFile.h"
 #include "settings/Skins.h"
 #include "tags/ID3EditForm.h"
+#include "tools/OggPlayerForm.h"
+#include "tools/ResampleForm.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -297,7 +300,12 @@ TEST_F(AuxiliaryTest, EveryWindowTakesTheChosenLookAtCreation) {
     TfrmNoDeviceHint hint;
     TfrmEditTrackName rename;
     TfrmID3Edit tags;
-    for (QWidget* window : std::initializer_list<QWidget*>{&tips, &about, &hint, &rename, &tags})
+    TfrmResample resample;
+    TfrmOggPlayer player;
+    TfrmNewRecordFile newRecording;
+    TfrmRecord recorder;
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &tips, &about, &hint, &rename, &tags, &resample, &player, &newRecording, &recorder})
       EXPECT_EQ(window->styleSheet(), sheet) << index << window->metaObject()->className();
   }
 }
