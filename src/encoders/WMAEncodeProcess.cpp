@@ -16,8 +16,10 @@ QString TWMAEncodeProcess::LocateProgram() {
   const QString found = FindHelperProgram(QString::fromLatin1(kWMAUtilityName));
   if (found.isEmpty()) {
     ShowMessage(QApplication::activeWindow(),
-                QStringLiteral("Can not find WMA encoder, please reinstall Trackwell or contact "
-                               "support@trackwell.example for help."),
+                QStringLiteral("Can not find WMA encoder, please reinstall Trackwell: "
+                               "trackwell-wmaenc belongs in the program folder or on the PATH. "
+                               "Trackwell has no support address; Trackwell.html beside the "
+                               "program has the help."),
                 TMsgIcon::Information);
     EndOfJob(0);
   }
