@@ -109,6 +109,13 @@ void TCDRipThread::Execute() {
   // A negative limit means none; zero is refused before a job starts.
   if (options.EnableRipTime && options.RipTime >= 0)
     length = std::min<int64_t>(length, int64_t{options.RipTime} * 75);
+  // This rip reads as the settings say; the handle reads plainly again after.
+  const TCDOptions& cd = OptionsSetting.CDOptions;
+  CdSetReadMode(CDHandle, cd.SecureRead, cd.ReadOffset);
+  struct TPlainAgain {
+    int32_t Handle;
+    ~TPlainAgain() { CdSetReadMode(Handle, false, 0); }
+  } plainAgain{CDHandle};
   Report.TrackNumber = TrackNumber;
   Report.Path = OutputPath();
   Report.FirstSector = start - origin;

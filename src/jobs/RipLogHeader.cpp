@@ -1,6 +1,7 @@
 #include "jobs/RipLogHeader.h"
 
 #include "platform/CdHandles.h"
+#include "platform/CdSecureRead.h"
 #include "settings/OptionsSetting.h"
 
 #include <QDateTime>
@@ -57,8 +58,14 @@ TRipLogHeader CurrentRipLogHeader(int32_t cdHandle) {
   } else {
     h.Drive = QStringLiteral("unknown (no open drive)");
   }
-  h.ReadMode = QStringLiteral("each range read once, no re-reads");
-  h.ReadOffset = 0;
+  h.ReadMode = OptionsSetting.CDOptions.SecureRead
+                   ? QStringLiteral(
+                         "secure (each range read until two reads agree; after a "
+                         "disagreement up to %1 reads, %2 agreeing)")
+                         .arg(kSecureMaxReads)
+                         .arg(kSecureAgreeing)
+                   : QStringLiteral("burst (each range read once)");
+  h.ReadOffset = OptionsSetting.CDOptions.ReadOffset;
   h.Output = OutputDescription();
   return h;
 }

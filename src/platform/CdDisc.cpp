@@ -12,6 +12,7 @@
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
+#include <algorithm>
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcCdDisc, "trackwell.platform.disc")
@@ -82,6 +83,7 @@ std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int3
   disc->source_ = source;
   disc->isImage_ = isImage;
   if (isImage) disc->badSectors_ = ReadBadSectorList(source);
+  if (isImage) disc->flakySectors_ = ReadFlakySectorList(source);
 
   const track_t first = cdio_get_first_track_num(p);
   const track_t count = cdio_get_num_tracks(p);
@@ -145,15 +147,33 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
     *error = kCdErrReadFailed;
     return false;
   }
+  for (const auto& [first, last] : flakySectors_) {
+    for (int64_t s = std::max(first, lsn); s <= std::min(last, lsn + count - 1); ++s) {
+      const int reads = ++flakyReads_[s];
+      if (reads % 2 == 0) continue;
+      uint8_t* sector = out + (s - lsn) * kRawSectorBytes;
+      const auto garble = static_cast<uint8_t>(reads * 2 + 1);  // odd: never 0
+      for (int i = 0; i < kRawSectorBytes; ++i) sector[i] ^= garble;
+    }
+  }
   *error = kCdOk;
   return true;
 }
 
 std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePath) {
+  return ReadSectorList(cuePath, ".bad");
+}
+
+std::vector<std::pair<int64_t, int64_t>> ReadFlakySectorList(const QString& cuePath) {
+  return ReadSectorList(cuePath, ".flaky");
+}
+
+std::vector<std::pair<int64_t, int64_t>> ReadSectorList(const QString& cuePath,
+                                                        const char* suffix) {
   std::vector<std::pair<int64_t, int64_t>> ranges;
   QString path = cuePath;
   if (path.endsWith(".cue", Qt::CaseInsensitive)) path.chop(4);
-  QFile file(path + ".bad");
+  QFile file(path + QString::fromLatin1(suffix));
   if (!OpenRegularFile(file, QIODevice::ReadOnly)) return ranges;
   // A few ranges at most; a huge file is not a list.
   while (!file.atEnd() && ranges.size() < 10000) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -70,12 +71,24 @@ class TCdDisc {
   int64_t readableEnd_ = 0;
   // Unreadable sector ranges [first, last] of an image, from "<name>.bad".
   std::vector<std::pair<int64_t, int64_t>> badSectors_;
+  // Sectors of an image, from "<name>.flaky", that read wrong every other
+  // time, and how often each was read.
+  std::vector<std::pair<int64_t, int64_t>> flakySectors_;
+  std::map<int64_t, int> flakyReads_;
 };
+
+// The sector ranges listed in "<name><suffix>" beside an image's .cue.
+std::vector<std::pair<int64_t, int64_t>> ReadSectorList(const QString& cuePath, const char* suffix);
 
 // An image may come with "<name>.bad" beside its .cue: one range of
 // unreadable sectors per line, "first-last" or a single sector number, as a
 // scratched disc would have. Other lines are ignored.
 std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePath);
+
+// "<name>.flaky", in the same form: sectors that return other data on the
+// 1st, 3rd, 5th... read of each (a different garbling every time) and their
+// true data on the others, as a dirty disc in a wobbly drive would.
+std::vector<std::pair<int64_t, int64_t>> ReadFlakySectorList(const QString& cuePath);
 
 // Checks a table of contents: tracks 1..99 in order, ascending starts from
 // sector 0 on, a lead-out after the last start.

@@ -123,8 +123,8 @@ int32_t ReadCDAudioLBA(int32_t handle, TrackBuffer* buffer) {
   TCdDisc* disc = slot->CurrentDisc(false, &error);
   // Sector 0 is where the first track starts, which on a disc with audio
   // hidden before track 1 lies past the disc's first sector.
-  if (disc && disc->ReadSectors(disc->Layout().Tracks.front().StartLsn + buffer->StartFrame,
-                                static_cast<int>(count), buffer->Data(), &error)) {
+  if (disc && ReadAudioRange(*disc, disc->Layout().Tracks.front().StartLsn + buffer->StartFrame,
+                             static_cast<int>(count), slot->ReadMode, buffer->Data(), &error)) {
     buffer->Len = count * kRawSectorBytes;
     buffer->Status = kCdOk;
     return 1;
@@ -134,6 +134,15 @@ int32_t ReadCDAudioLBA(int32_t handle, TrackBuffer* buffer) {
 }
 
 int32_t GetAspiLibError() { return CdLastError(); }
+
+int32_t CdSetReadMode(int32_t handle, bool secure, int32_t offsetSamples) {
+  auto slot = FindCdHandle(handle);
+  if (!slot) return Fail(kCdErrBadHandle);
+  std::lock_guard lock(slot->Mutex);
+  slot->ReadMode.Secure = secure;
+  slot->ReadMode.OffsetSamples = offsetSamples;
+  return 1;
+}
 
 void TTrackBufferDeleter::operator()(TrackBuffer* buffer) const { std::free(buffer); }
 

@@ -165,6 +165,12 @@ int32_t CDDBGetDiskInfo(const CDDBQueryItem* item, char* text, int32_t size);
 // The code of the last failure of any operation above.
 int32_t GetAspiLibError();
 
+// How ReadCDAudioLBA reads on this handle from now on (beyond the library's
+// ten operations): secure re-reads each range until the reads
+// agree (platform/CdSecureRead.h); the offset in samples moves the audio
+// returned, with silence beyond the disc's edges. Nonzero on success.
+int32_t CdSetReadMode(int32_t handle, bool secure, int32_t offsetSamples);
+
 // A zero-filled TrackBuffer with a data area for the given sectors, with
 // NumFrames and MaxLen set.
 struct TTrackBufferDeleter {

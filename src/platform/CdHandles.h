@@ -5,6 +5,7 @@
 
 #include "platform/CdDisc.h"
 #include "platform/CdDrives.h"
+#include "platform/CdSecureRead.h"
 
 #include <QString>
 
@@ -16,6 +17,7 @@ struct TCdHandleSlot {
   std::mutex Mutex;  // held for every operation on this handle
   TCdDriveInfo Drive;
   bool Msf = false;  // ReadTOC addresses in minutes, seconds, frames
+  TCdReadMode ReadMode;
   std::unique_ptr<TCdDisc> Disc;
   QString ImageSignatureAtOpen;
 

@@ -79,6 +79,11 @@ void LoadSaveSettings(bool read) {
   p.Int("WMAOptions", "BitRate", o.WMAOptions.BitRate, 8);
   p.Int("CDOptions", "Index", o.CDOptions.Index, -1);
   p.Bool("CDOptions", "CDDb", o.CDOptions.CDDb, false);
+  p.Bool("CDOptions", "SecureRead", o.CDOptions.SecureRead, true);
+  p.Int("CDOptions", "ReadOffset", o.CDOptions.ReadOffset, 0);
+  // Drives' offsets lie within a few thousand samples; more is a typo.
+  if (read)
+    o.CDOptions.ReadOffset = std::clamp(o.CDOptions.ReadOffset, -kMaxReadOffset, kMaxReadOffset);
   p.Bool("RecordOptions", "SaveMp3", o.RecordOptions.SaveMp3, false);
 
   TQueryCDDB& q = o.QueryCDDB;

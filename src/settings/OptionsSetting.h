@@ -41,6 +41,8 @@ struct TWMAOptions {
 struct TCDOptions {
   int32_t Index = 0;  // drive position, -1 none chosen
   bool CDDb = false;
+  bool SecureRead = true;  // re-read each range until the reads agree
+  int32_t ReadOffset = 0;  // the drive's read offset, in samples
 };
 
 struct TRecordOptions {
@@ -81,6 +83,9 @@ inline void SaveSettings() { LoadSaveSettings(false); }
 
 // Full path of options.ini.
 QString SettingsFile();
+
+// The largest read offset, in samples, either way.
+inline constexpr int32_t kMaxReadOffset = 5880;
 
 // The default freedb server.
 inline constexpr const char* kDefaultCddbServer = "gnudb.gnudb.org";
