@@ -2,6 +2,7 @@
 
 #include "jobs/CDRipThread.h"
 #include "jobs/FileNames.h"
+#include "platform/UserFile.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -116,7 +117,7 @@ bool WriteRipLog(const QString& path, const QString& text) {
     return false;
   }
   const QByteArray bytes = text.toUtf8();
-  if (file.write(bytes) != bytes.size() || !file.commit()) {
+  if (file.write(bytes) != bytes.size() || !CommitWhole(file)) {
     qCWarning(lcRipLog) << "cannot write the rip log" << path << file.errorString();
     return false;
   }
