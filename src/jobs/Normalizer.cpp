@@ -21,7 +21,7 @@ QString NorPath(const QString& path) {
 
 constexpr qint64 kBlockBytes = 2048;
 // Blocks read and written at a time.
-constexpr qint64 kChunkBlocks = 128;
+constexpr qint64 kChunkBlocks = 32;
 
 int32_t ProgressCode(int64_t processed, int64_t total) {
   return total > 0 ? int32_t(processed * 100 / total) : 0;
@@ -60,9 +60,10 @@ bool NormalizeFile(const QString& path, int percent, QObject* window) {
   const float gain = float(percent / 100.0);
   const QString norPath = NorPath(path);
   QFile source(path);
-  if (!source.open(QIODevice::ReadOnly)) return false;
+  if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return false;
   QFile target(norPath);
-  if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    return false;
   const int64_t sourceSize = source.size();
   QElapsedTimer clock;
   clock.start();

@@ -3,6 +3,13 @@
 #include <cmath>
 
 TSampleScaler::TSampleScaler(float gain) {
+  SplitGain(gain);
+  table_.resize(65536);
+  for (uint32_t bits = 0; bits < 65536; ++bits)
+    table_[bits] = static_cast<uint16_t>(Scale(static_cast<int16_t>(bits)));
+}
+
+void TSampleScaler::SplitGain(float gain) {
   if (!std::isfinite(gain) || gain == 0) return;  // scales everything to 0
   int exponent = 0;
   const double fraction = std::frexp(static_cast<double>(gain), &exponent);
@@ -31,9 +38,9 @@ TSampleScaler::TSampleScaler(float gain) {
 }
 
 void TSampleScaler::ScaleBlock(uint8_t* data, size_t bytes) const {
+  const uint16_t* table = table_.data();
   for (size_t i = 0; i + 1 < bytes; i += 2) {
-    const int16_t sample = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
-    const uint16_t value = static_cast<uint16_t>(Scale(sample));
+    const uint16_t value = table[data[i] | (data[i + 1] << 8)];
     data[i] = static_cast<uint8_t>(value);
     data[i + 1] = static_cast<uint8_t>(value >> 8);
   }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Scales 16-bit samples by a single-precision gain with integer arithmetic
 // only: the gain is split into its 24-bit mantissa and a power of two, the
@@ -27,10 +28,15 @@ class TSampleScaler {
   }
 
   // Scales every whole 16-bit little-endian sample of data in place; an odd
-  // last byte stays as it is.
+  // last byte stays as it is. Looks each sample up in a table that Scale
+  // filled for all 65536 values.
   void ScaleBlock(uint8_t* data, size_t bytes) const;
 
  private:
+  void SplitGain(float gain);
+
   int64_t mantissa_ = 0;
   int shift_ = 0;
+  // Scale of every sample, by its 16-bit pattern.
+  std::vector<uint16_t> table_;
 };
