@@ -1,35 +1,24 @@
-// Throughput of the rate converter and the Ogg Vorbis writer and reader,
-// each timed beside a peer tool doing the same job on the same file in the
-// same run. Prints seconds and the ratio ours / peer (below 1 is faster).
+// Throughput of the rate converter (as the job runner sets it up: Blackman
+// window, 30 taps) and of the Ogg Vorbis writer and reader, file to file,
+// each against a peer tool on the same file (bench/BenchPairs.h).
 //
-//   bench_convert [seconds-of-audio]   (default 120)
+//   bench_convert [seconds-of-audio (60)] [rounds (5)]
 
+#include "BenchPairs.h"
 #include "acs/ACSConverters.h"
 #include "acs/ACSVorbis.h"
 #include "acs/ACSWave.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
-#include <functional>
 
 namespace {
 
-bool RunTool(const QString& program, const QStringList& args) {
-  const QString path = QStandardPaths::findExecutable(program);
-  if (path.isEmpty()) {
-    std::fprintf(stderr, "%s is not installed\n", qPrintable(program));
-    return false;
-  }
-  QProcess p;
-  p.start(path, args);
-  return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+using bench::RunProgram;
+using bench::Timed;
 
 bool RunChain(TACSOutput& out) {
   bool failed = false;
@@ -38,95 +27,94 @@ bool RunChain(TACSOutput& out) {
     failed = true;
   };
   out.Run();
-  while (out.Status() != osIdle) QThread::msleep(1);
+  while (out.Status() != osIdle) QThread::usleep(200);
   return !failed;
 }
 
-// Best of three runs, in seconds; negative when the job failed.
-double Time(const std::function<bool()>& job) {
-  double best = -1;
-  for (int i = 0; i < 3; ++i) {
-    QElapsedTimer t;
-    t.start();
-    if (!job()) return -1;
-    const double s = t.nsecsElapsed() / 1e9;
-    if (best < 0 || s < best) best = s;
-  }
-  return best;
+bool Resample(const QString& src, const QString& dst, int rate) {
+  TWaveIn in;
+  in.SetFileName(src);
+  TRateConverter conv;
+  conv.SetOutSampleRate(rate);
+  conv.SetKernelWidth(30);
+  conv.SetFilterWindow(fwBlackman);
+  conv.SetInput(&in);
+  TWaveOut out;
+  out.SetFileName(dst);
+  out.SetInput(&conv);
+  return RunChain(out);
 }
 
-void Report(const char* what, double ours, const char* peer, double theirs) {
-  if (ours < 0 || theirs < 0) {
-    std::printf("%-28s failed\n", what);
-    return;
-  }
-  std::printf("%-28s ours %7.3f s   %-8s %7.3f s   ratio %.2f\n", what, ours, peer, theirs,
-              ours / theirs);
-}
-
-double Resample(const QString& src, const QString& dst, int rate) {
-  return Time([&] {
-    TWaveIn in;
-    in.SetFileName(src);
-    TRateConverter conv;
-    conv.SetOutSampleRate(rate);
-    conv.SetKernelWidth(30);
-    conv.SetFilterWindow(fwBlackman);
-    conv.SetInput(&in);
-    TWaveOut out;
-    out.SetFileName(dst);
-    out.SetInput(&conv);
-    return RunChain(out);
-  });
+bool Synth(const QString& path, int rate, const QString& seconds) {
+  return RunProgram("sox", {"-r", QString::number(rate), "-c", "2", "-n", "-b", "16", path, "synth",
+                            seconds, "sine", "440", "sine", "3100", "gain", "-6"});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
+  const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+  const int rounds = bench::RoundsArg(argc, argv, 2);
   QTemporaryDir dir;
-  auto path = [&](const char* name) { return dir.path() + "/" + name; };
-  const QString len = QString::number(seconds);
-  for (int rate : {22050, 44100}) {
-    const QString name = path(rate == 22050 ? "in22.wav" : "in44.wav");
-    if (!RunTool("sox", {"-r", QString::number(rate), "-c", "2", "-n", "-b", "16", name, "synth",
-                         len, "sine", "440", "sine", "3100", "gain", "-6"}))
+  auto path = [&](const QString& name) { return dir.path() + "/" + name; };
+  for (int rate : {11025, 22050, 44100}) {
+    const QString r = QString::number(rate);
+    if (!Synth(path("in" + r + ".wav"), rate, QString::number(seconds)) ||
+        !Synth(path("tiny" + r + ".wav"), rate, "0.2"))
       return 1;
   }
-  std::printf("%d s of 16-bit stereo audio\n", seconds);
+  std::printf("bench_convert: %d s of 16-bit stereo, %d rounds\n", seconds, rounds);
+  bench::PrintHeader();
 
-  const double up = Resample(path("in22.wav"), path("up.wav"), 44100);
-  Report("resample 22050 -> 44100", up, "sox", Time([&] {
-           return RunTool("sox", {path("in22.wav"), "-r", "44100", path("sox.wav")});
-         }));
-  Report("resample 22050 -> 44100", up, "ffmpeg", Time([&] {
-           return RunTool("ffmpeg", {"-v", "error", "-y", "-i", path("in22.wav"), "-ar", "44100",
-                                     path("ff.wav")});
-         }));
-  const double down = Resample(path("in44.wav"), path("down.wav"), 22050);
-  Report("resample 44100 -> 22050", down, "sox", Time([&] {
-           return RunTool("sox", {path("in44.wav"), "-r", "22050", path("sox.wav")});
-         }));
-  Report("resample 44100 -> 22050", down, "ffmpeg", Time([&] {
-           return RunTool("ffmpeg", {"-v", "error", "-y", "-i", path("in44.wav"), "-ar", "22050",
-                                     path("ff.wav")});
-         }));
+  auto ffmpeg = [&](const QString& from, const QString& to, const QStringList& extra) {
+    return Timed([=] {
+      return RunProgram("ffmpeg",
+                        QStringList{"-v", "error", "-y", "-i", from} + extra + QStringList{to});
+    });
+  };
+  struct Rates {
+    int from, to;
+  };
+  for (Rates r : {Rates{22050, 44100}, Rates{11025, 44100}, Rates{44100, 22050}}) {
+    const QString in = path("in" + QString::number(r.from) + ".wav");
+    const QString tiny = path("tiny" + QString::number(r.from) + ".wav");
+    const QStringList ar = {"-ar", QString::number(r.to)};
+    const QByteArray name = QString("resample %1 -> %2").arg(r.from).arg(r.to).toUtf8();
+    const auto ours = Timed([&] { return Resample(in, path("ours.wav"), r.to); });
+    bench::PrintRow(name.constData(), "ffmpeg",
+                    bench::MeasurePair(rounds, ours, ffmpeg(in, path("ff.wav"), ar),
+                                       ffmpeg(tiny, path("fftiny.wav"), ar)));
+    if (r.from == 22050) {
+      auto sox = [&](const QString& from, const QString& to) {
+        return Timed([=] { return RunProgram("sox", {from, "-r", QString::number(r.to), to}); });
+      };
+      bench::PrintRow(name.constData(), "sox",
+                      bench::MeasurePair(rounds, ours, sox(in, path("sox.wav")),
+                                         sox(tiny, path("soxtiny.wav"))));
+    }
+  }
 
-  const double encode = Time([&] {
-    TWaveIn in;
-    in.SetFileName(path("in44.wav"));
-    TVorbisOut out;
-    out.SetFileName(path("ours.ogg"));
-    out.SetCompression(0.4f);
-    out.SetInput(&in);
-    return RunChain(out);
-  });
-  Report("vorbis encode q4", encode, "oggenc", Time([&] {
-           return RunTool("oggenc", {"-Q", "-q", "4", "-o", path("peer.ogg"), path("in44.wav")});
-         }));
+  auto encode = [&](const QString& from, const QString& to) {
+    return Timed([=] {
+      TWaveIn in;
+      in.SetFileName(from);
+      TVorbisOut out;
+      out.SetFileName(to);
+      out.SetCompression(0.4f);
+      out.SetInput(&in);
+      return RunChain(out);
+    });
+  };
+  auto oggenc = [&](const QString& from, const QString& to) {
+    return Timed([=] { return RunProgram("oggenc", {"-Q", "-q", "4", "-o", to, from}); });
+  };
+  bench::PrintRow("vorbis encode q4 (44100 Hz)", "oggenc",
+                  bench::MeasurePair(rounds, encode(path("in44100.wav"), path("ours.ogg")),
+                                     oggenc(path("in44100.wav"), path("peer.ogg")),
+                                     oggenc(path("tiny44100.wav"), path("tiny.ogg"))));
 
-  const double decode = Time([&] {
+  auto decode = Timed([&] {
     TVorbisIn in;
     in.SetFileName(path("peer.ogg"));
     TWaveOut out;
@@ -134,8 +122,11 @@ int main(int argc, char** argv) {
     out.SetInput(&in);
     return RunChain(out);
   });
-  Report("vorbis decode", decode, "oggdec", Time([&] {
-           return RunTool("oggdec", {"-Q", "-o", path("peer.wav"), path("peer.ogg")});
-         }));
+  auto oggdec = [&](const QString& from, const QString& to) {
+    return Timed([=] { return RunProgram("oggdec", {"-Q", "-o", to, from}); });
+  };
+  bench::PrintRow("vorbis decode (44100 Hz)", "oggdec",
+                  bench::MeasurePair(rounds, decode, oggdec(path("peer.ogg"), path("peer.wav")),
+                                     oggdec(path("tiny.ogg"), path("tinydec.wav"))));
   return 0;
 }
