@@ -58,4 +58,22 @@ TEST(SampleScaler, BlockScalesWholeLittleEndianSamplesOnly) {
   EXPECT_EQ(data, (std::vector<uint8_t>{0xF4, 0x01, 0x0C, 0xFE, 0x7F}));
 }
 
+TEST(SampleScaler, BlockPathMatchesTheFloatProductForEveryValue) {
+  for (float gain : Gains()) {
+    // Every value once, little-endian.
+    std::vector<uint8_t> block;
+    for (int s = -32768; s <= 32767; ++s) {
+      block.push_back(uint8_t(uint16_t(s)));
+      block.push_back(uint8_t(uint16_t(s) >> 8));
+    }
+    TSampleScaler(gain).ScaleBlock(block.data(), block.size());
+    int mismatches = 0;
+    for (int s = -32768; s <= 32767; ++s) {
+      const size_t at = size_t(s + 32768) * 2;
+      mismatches += int16_t(block[at] | (block[at + 1] << 8)) != FloatScale(int16_t(s), gain);
+    }
+    EXPECT_EQ(mismatches, 0) << "gain " << gain;
+  }
+}
+
 }  // namespace
