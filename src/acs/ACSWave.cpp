@@ -81,11 +81,14 @@ void TWaveIn::ParseAndCheck() {
   // The samples of an ADPCM file come from its fact chunk; without one, or
   // with a count of 0, from the blocks of the data chunk (a short last block
   // with the frames it holds).
+  // A fact count larger than the data chunk holds is cut to it, so the
+  // bytes after the data chunk are never decoded as sound.
   auto adpcmSamples = [&](auto lastBlockFrames) -> int64_t {
-    if (header_.FactSamples > 0) return header_.FactSamples;
     const int64_t bytes = std::min<int64_t>(header_.DataSize, remaining);
-    return bytes / header_.BlockAlign * blockFrames_ +
-           std::min(lastBlockFrames(int(bytes % header_.BlockAlign)), blockFrames_);
+    const int64_t inData = bytes / header_.BlockAlign * blockFrames_ +
+                           std::min(lastBlockFrames(int(bytes % header_.BlockAlign)), blockFrames_);
+    if (header_.FactSamples > 0) return std::min<int64_t>(header_.FactSamples, inData);
+    return inData;
   };
   switch (type_) {
     case wtPCM: {

@@ -189,8 +189,10 @@ bool TProfileFile::ReadBool(const QString& section, const QString& key, bool def
 void TProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
   if (section.trimmed().isEmpty() || section.contains(']') || HasLineBreak(section))
     throw std::invalid_argument("invalid section name: " + section.toStdString());
+  // A key line beginning with a byte-order mark reads back without it (the
+  // UTF-8 decoder drops it), so such a key could never be found again.
   if (key.trimmed().isEmpty() || key.contains('=') || key.trimmed().startsWith('[') ||
-      key.trimmed().startsWith(';') || HasLineBreak(key))
+      key.trimmed().startsWith(';') || key.trimmed().startsWith(QChar(0xFEFF)) || HasLineBreak(key))
     throw std::invalid_argument("invalid key name: " + key.toStdString());
   if (HasLineBreak(value))
     throw std::invalid_argument("a value cannot hold a line break: " + key.toStdString());
