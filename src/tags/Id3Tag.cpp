@@ -195,6 +195,9 @@ QByteArray Tid3tag::TagBlock() const {
     block[126] = static_cast<char>(Track_);
   } else {
     Put(block, 97, EncodeId3Text(Comment_, kTextWidth));
+    // A NUL as the comment's 29th byte followed by another byte reads back
+    // as a track number: end the comment at that NUL instead.
+    if (block[125] == 0) block[126] = 0;
   }
   block[127] = static_cast<char>(Genre);
 
