@@ -164,6 +164,7 @@ void TCDRipThread::ExtractionLoop(const QString& path, int64_t length, int64_t f
     buffer->StartOffset = 0;
     if (ReadCDAudioLBA(CDHandle, buffer.get()) == 1 && buffer->StartOffset >= 0 &&
         int64_t{buffer->StartOffset} + buffer->Len <= buffer->MaxLen) {
+      NoteSuspiciousSectors();
       const uint8_t* audio = buffer->Data() + buffer->StartOffset;
       sums.Update(audio, buffer->Len);
       const auto* data = reinterpret_cast<const char*>(audio);
@@ -221,6 +222,15 @@ void TCDRipThread::DescribeDisc(const CDTOC& toc, int tracks) {
     if (toc.Entries[i].AdrControl & 0x04) continue;
     if (i + 1 == TrackNumber) audioIndex_ = n;
     ++n;
+  }
+}
+
+void TCDRipThread::NoteSuspiciousSectors() {
+  // With a read offset the ranges overlap by a sector, so one can come twice.
+  std::vector<int64_t>& seen = Report.Suspicious;
+  for (const int64_t sector : CdTakeSuspiciousSectors(CDHandle)) {
+    const auto at = std::lower_bound(seen.begin(), seen.end(), sector);
+    if (at == seen.end() || *at != sector) seen.insert(at, sector);
   }
 }
 

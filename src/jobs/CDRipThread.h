@@ -61,6 +61,8 @@ class TCDRipThread {
   // Ids and edge flags of the disc, for the checksums and the lookup.
   void DescribeDisc(const CDTOC& toc, int tracks);
   void VerifyWithAccurateRip();
+  // Adds the sectors the drive could not verify in the last read.
+  void NoteSuspiciousSectors();
 
   bool firstAudioTrack_ = false;
   bool lastAudioTrack_ = false;

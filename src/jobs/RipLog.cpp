@@ -16,6 +16,13 @@ namespace {
 
 QString Hex(uint32_t v) { return QString::asprintf("%08X", v); }
 
+// A sector's time from the start of its track, as m:ss.ff (75 frames a
+// second), the way rippers' logs place a position.
+QString TrackTime(const TRipTrackReport& t, int64_t sector) {
+  const int64_t f = std::max<int64_t>(0, sector - t.FirstSector);
+  return QString::asprintf("%d:%02d.%02d", int(f / 4500), int(f / 75 % 60), int(f % 75));
+}
+
 QString AccurateRipLine(const TRipTrackReport& t) {
   if (t.Status != kRipDone || !t.Whole)
     return t.Limited ? QStringLiteral("not checked (only the first seconds were ripped)")
@@ -54,6 +61,7 @@ QString RipLogText(const TRipLogHeader& header, const std::vector<TRipTrackRepor
              .arg(QString::asprintf("%08x", ids.Id2));
   }
   int errors = 0;
+  int suspicious = 0;
   for (const TRipTrackReport& t : tracks) {
     s += QStringLiteral("\nTrack %1\n").arg(t.TrackNumber, 2, 10, QChar('0'));
     s += "  File: " + QFileInfo(t.Path).fileName() + "\n";
@@ -68,14 +76,24 @@ QString RipLogText(const TRipLogHeader& header, const std::vector<TRipTrackRepor
          Hex(t.Checksums.AccurateRipV2) + ": " + AccurateRipLine(t) + "\n";
     if (t.ReadErrors.empty() && t.Status == kRipDone) s += "  Read errors: none\n";
     for (const auto& [first, last] : t.ReadErrors) {
-      s += QStringLiteral("  Read error: sectors %1-%2\n").arg(first).arg(last);
+      s += QStringLiteral("  Read error: sectors %1-%2 at %3\n")
+               .arg(first)
+               .arg(last)
+               .arg(TrackTime(t, first));
       ++errors;
+    }
+    for (const int64_t sector : t.Suspicious) {
+      s += QStringLiteral("  Suspicious position: %1 (sector %2)\n")
+               .arg(TrackTime(t, sector))
+               .arg(sector);
+      ++suspicious;
     }
     if (t.Status != kRipDone && t.ReadErrors.empty())
       s += QStringLiteral("  Not extracted (status %1)\n").arg(t.Status);
   }
   s += "\nSummary: " + RipVerdictText(tracks) + "\n";
   s += QStringLiteral("Read errors: %1\n").arg(errors);
+  s += QStringLiteral("Suspicious positions: %1\n").arg(suspicious);
   s += QStringLiteral("End of log\n");
   return s;
 }
@@ -84,8 +102,10 @@ QString RipVerdictText(const std::vector<TRipTrackReport>& tracks) {
   int accurate = 0;
   int absent = 0;
   int failed = 0;
+  int uncertain = 0;
   int confidence = -1;
   for (const TRipTrackReport& t : tracks) {
+    if (t.Status == kRipDone && !t.Suspicious.empty()) ++uncertain;
     if (t.Status != kRipDone) {
       ++failed;
     } else if (t.Whole && t.AccurateRip.Match == TAccurateRipMatch::Accurate) {
@@ -101,6 +121,7 @@ QString RipVerdictText(const std::vector<TRipTrackReport>& tracks) {
   if (accurate > 0) s += QStringLiteral(" (confidence %1)").arg(confidence);
   if (absent > 0) s += QStringLiteral(", %1 not present in AccurateRip").arg(absent);
   if (failed > 0) s += QStringLiteral(", %1 not extracted").arg(failed);
+  if (uncertain > 0) s += QStringLiteral(", %1 with suspicious positions").arg(uncertain);
   return s;
 }
 

@@ -24,8 +24,8 @@ struct TRipLogHeader {
 QString RipLogText(const TRipLogHeader& header, const std::vector<TRipTrackReport>& tracks);
 
 // "5 of 5 tracks accurately ripped (confidence 12)": the confidence is the
-// lowest of the accurate tracks; tracks not in the database and tracks with
-// read errors are named after it.
+// lowest of the accurate tracks; tracks not in the database, tracks with
+// read errors and tracks with suspicious positions are named after it.
 QString RipVerdictText(const std::vector<TRipTrackReport>& tracks);
 
 // "<album>.log" when the album makes a valid file name, else the freedb id

@@ -51,20 +51,24 @@ TRipLogHeader CurrentRipLogHeader(int32_t cdHandle) {
   TRipLogHeader h;
   h.Program = QStringLiteral("Trackwell %1").arg(TW_VERSION);
   h.Date = QDateTime::currentDateTime().toString(Qt::ISODate);
+  bool paranoia = false;
   if (const auto slot = FindCdHandle(cdHandle)) {
     std::lock_guard lock(slot->Mutex);
     h.Drive = QString::fromLatin1(slot->Drive.Vendor).trimmed() + " " +
               QString::fromLatin1(slot->Drive.Product).trimmed();
+    paranoia = slot->ReadMode.Paranoia;
   } else {
     h.Drive = QStringLiteral("unknown (no open drive)");
   }
-  h.ReadMode = OptionsSetting.CDOptions.SecureRead
-                   ? QStringLiteral(
-                         "secure (each range read until two reads agree; after a "
-                         "disagreement up to %1 reads, %2 agreeing)")
-                         .arg(kSecureMaxReads)
-                         .arg(kSecureAgreeing)
-                   : QStringLiteral("burst (each range read once)");
+  h.ReadMode =
+      OptionsSetting.CDOptions.SecureRead
+          ? QStringLiteral(
+                "secure (each range read until two reads agree; after a "
+                "disagreement up to %1 reads, %2 agreeing)")
+                    .arg(kSecureMaxReads)
+                    .arg(kSecureAgreeing) +
+                (paranoia ? QStringLiteral(", through cdparanoia in full mode") : QString())
+          : QStringLiteral("burst (each range read once)");
   h.ReadOffset = OptionsSetting.CDOptions.ReadOffset;
   h.Output = OutputDescription();
   return h;

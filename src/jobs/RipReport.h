@@ -25,6 +25,8 @@ struct TRipTrackReport {
   TTrackChecksumResult Checksums;
   // Sector ranges [first, last] that could not be read.
   std::vector<std::pair<int64_t, int64_t>> ReadErrors;
+  // Sectors read but not verified (paranoia gave up on them), ascending.
+  std::vector<int64_t> Suspicious;
   TAccurateRipDiscIds DiscIds;
   TAccurateRipVerdict AccurateRip;  // NotPresent unless the track was read whole
 };

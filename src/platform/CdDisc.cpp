@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcCdDisc, "trackwell.platform.disc")
 
@@ -141,6 +142,14 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
       return false;
     }
   }
+  if (paranoiaOn_ && paranoia_) {
+    if (!paranoia_->Read(lsn, count, out, &suspicious_)) {
+      *error = kCdErrReadFailed;
+      return false;
+    }
+    *error = kCdOk;
+    return true;
+  }
   auto* p = static_cast<CdIo_t*>(cdio_.get());
   if (cdio_read_audio_sectors(p, out, static_cast<lsn_t>(lsn), static_cast<uint32_t>(count)) !=
       DRIVER_OP_SUCCESS) {
@@ -159,6 +168,16 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
   *error = kCdOk;
   return true;
 }
+
+void TCdDisc::UseParanoia(bool on) {
+  paranoiaOn_ = on;
+  if (on && !paranoia_ && !paranoiaTried_) {
+    paranoiaTried_ = true;
+    paranoia_ = TCdParanoia::Open(cdio_.get());
+  }
+}
+
+std::vector<int64_t> TCdDisc::TakeSuspiciousSectors() { return std::exchange(suspicious_, {}); }
 
 std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePath) {
   return ReadSectorList(cuePath, ".bad");

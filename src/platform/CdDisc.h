@@ -4,6 +4,8 @@
 // table of contents checked once at open. Not thread-safe; the drive
 // library serialises the calls on one handle.
 
+#include "platform/CdParanoia.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -59,6 +61,14 @@ class TCdDisc {
   // count * 2352 bytes). The range is checked first.
   bool ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error);
 
+  // Reads through paranoia from now on, or directly. Paranoia starts on
+  // first use; where it cannot use the drive, reads stay direct. A .bad or
+  // .flaky list applies to direct reads only.
+  void UseParanoia(bool on);
+  bool ReadsThroughParanoia() const { return paranoiaOn_ && paranoia_; }
+  // The sectors paranoia could not verify since the last call.
+  std::vector<int64_t> TakeSuspiciousSectors();
+
  private:
   TCdDisc() = default;
   struct CdIoDeleter {
@@ -75,6 +85,11 @@ class TCdDisc {
   // time, and how often each was read.
   std::vector<std::pair<int64_t, int64_t>> flakySectors_;
   std::map<int64_t, int> flakyReads_;
+  // Declared after cdio_, so it closes before the libcdio handle it reads.
+  std::unique_ptr<TCdParanoia> paranoia_;
+  bool paranoiaOn_ = false;
+  bool paranoiaTried_ = false;
+  std::vector<int64_t> suspicious_;
 };
 
 // The sector ranges listed in "<name><suffix>" beside an image's .cue.

@@ -141,7 +141,29 @@ int32_t CdSetReadMode(int32_t handle, bool secure, int32_t offsetSamples) {
   std::lock_guard lock(slot->Mutex);
   slot->ReadMode.Secure = secure;
   slot->ReadMode.OffsetSamples = offsetSamples;
+  slot->ReadMode.Paranoia = secure && !slot->Drive.IsImage;
   return 1;
+}
+
+int32_t CdSetParanoia(int32_t handle, bool on) {
+  auto slot = FindCdHandle(handle);
+  if (!slot) return Fail(kCdErrBadHandle);
+  std::lock_guard lock(slot->Mutex);
+  slot->ReadMode.Paranoia = on;
+  return 1;
+}
+
+std::vector<int64_t> CdTakeSuspiciousSectors(int32_t handle) {
+  auto slot = FindCdHandle(handle);
+  if (!slot) return {};
+  std::lock_guard lock(slot->Mutex);
+  int32_t error = kCdOk;
+  TCdDisc* disc = slot->CurrentDisc(false, &error);
+  if (!disc) return {};
+  std::vector<int64_t> sectors = disc->TakeSuspiciousSectors();
+  const int64_t origin = disc->Layout().Tracks.front().StartLsn;
+  for (int64_t& s : sectors) s -= origin;
+  return sectors;
 }
 
 void TTrackBufferDeleter::operator()(TrackBuffer* buffer) const { std::free(buffer); }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #pragma pack(push, 1)
 
@@ -169,7 +170,14 @@ int32_t GetAspiLibError();
 // ten operations): secure re-reads each range until the reads
 // agree (platform/CdSecureRead.h); the offset in samples moves the audio
 // returned, with silence beyond the disc's edges. Nonzero on success.
+// A physical drive in secure mode reads through libcdio-paranoia.
 int32_t CdSetReadMode(int32_t handle, bool secure, int32_t offsetSamples);
+// Reads through libcdio-paranoia (on) or directly from now on, whatever the
+// drive; CdSetReadMode chooses again. Nonzero on success.
+int32_t CdSetParanoia(int32_t handle, bool on);
+// The sectors (0 = where the first track starts) that paranoia could not
+// verify since the last call, in the order read.
+std::vector<int64_t> CdTakeSuspiciousSectors(int32_t handle);
 
 // A zero-filled TrackBuffer with a data area for the given sectors, with
 // NumFrames and MaxLen set.

@@ -49,6 +49,7 @@ bool ReadAudioRange(TCdDisc& disc, int64_t lsn, int count, const TCdReadMode& mo
     *error = kCdErrOutOfRange;
     return done(false);
   }
+  disc.UseParanoia(mode.Paranoia);
   const size_t bytes = static_cast<size_t>(count) * kRawSectorBytes;
   ++made;
   if (!ReadShifted(disc, lsn, count, mode.OffsetSamples, out, error)) return done(false);

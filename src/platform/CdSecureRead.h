@@ -13,6 +13,7 @@
 struct TCdReadMode {
   bool Secure = false;
   int32_t OffsetSamples = 0;  // positive: the audio starts that much later
+  bool Paranoia = false;      // read through libcdio-paranoia (physical drives)
 };
 
 // Secure mode: a range is read twice and taken when both reads agree;

@@ -3,6 +3,7 @@
 // AccurateRip server.
 #include "jobs/JobKinds.h"
 #include "jobs/JobRunner.h"
+#include "jobs/RipLog.h"
 #include "jobs/TrackChecksums.h"
 #include "platform/AccurateRipDb.h"
 
@@ -126,11 +127,30 @@ TEST_F(RipLogTest, DamagedRipNamesItsReadErrors) {
       "0 of 3 tracks accurately ripped, 2 not present in AccurateRip, 1 not extracted";
   EXPECT_EQ(runner_->RipVerdict(), verdict);
   for (const QString& line :
-       {QString("  Read error: sectors 170-179\n"), QString("not present in AccurateRip\n"),
+       {QString("  Read error: sectors 170-179 at 0:00.20\n"),
+        QString("not present in AccurateRip\n"),
         QString("not checked (the track was not read whole)\n"),
-        "\nSummary: " + verdict + "\nRead errors: 1\nEnd of log\n"})
+        "\nSummary: " + verdict + "\nRead errors: 1\nSuspicious positions: 0\nEnd of log\n"})
     EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.toStdString();
   EXPECT_EQ(log.count("Read errors: none"), 2);
+}
+
+// Positions paranoia could not verify are named with their time in the
+// track, counted at the end and in the verdict.
+TEST(RipLogText, SuspiciousPositions) {
+  TRipTrackReport t;
+  t.TrackNumber = 4;
+  t.FirstSector = 1000;
+  t.Sectors = 9000;
+  t.Status = kRipDone;
+  t.Whole = true;
+  t.Suspicious = {1000 + 61 * 75 + 3, 1000 + 4500 * 2 - 1};
+  const QString log = RipLogText({}, {t});
+  for (const QString& line :
+       {QString("  Suspicious position: 1:01.03 (sector 5578)\n"),
+        QString("  Suspicious position: 1:59.74 (sector 9999)\n"),
+        QString("Suspicious positions: 2\n"), QString(", 1 with suspicious positions\n")})
+    EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.toStdString();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "CdTestDrives.h"
 #include "MessageSink.h"
 #include "platform/CdDriveLibrary.h"
+#include "platform/CdHandles.h"
 #include "settings/OptionsSetting.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +128,34 @@ TEST_F(SecureReadTest, ReadOffsetShiftsTheAudio) {
     EXPECT_TRUE(Rip(c.Track) == c.Expected) << c.Track << " " << c.Offset;
   }
   PumpEventsUntil([] { return false; }, 10);
+}
+
+// Through libcdio-paranoia (a physical drive's path, forced here on the
+// image) the samples are those of a direct read, offset included.
+TEST_F(SecureReadTest, ParanoiaReadsLikeTheDisc) {
+  Open("");
+  int32_t error = 0;
+  auto disc = TCdDisc::Open(CuePath("Flaky"), true, &error);
+  ASSERT_TRUE(disc);
+  const QByteArray image = Image(0, 55);
+  for (const int offset : {0, 300, -1000}) {
+    QByteArray got;
+    std::vector<uint8_t> out(10 * 2352);
+    for (int64_t lsn = 0; lsn < 55; lsn += 10) {
+      const int n = int(std::min<int64_t>(10, 55 - lsn));
+      ASSERT_TRUE(ReadAudioRange(*disc, lsn, n, {true, offset, true}, out.data(), &error));
+      got += QByteArray(reinterpret_cast<const char*>(out.data()), n * 2352);
+    }
+    ASSERT_TRUE(disc->ReadsThroughParanoia());
+    const QByteArray expected =
+        offset >= 0 ? image.mid(offset * 4) + QByteArray(offset * 4, 0)
+                    : QByteArray(-offset * 4, 0) + image.left(image.size() + offset * 4);
+    EXPECT_TRUE(got == expected) << offset;
+  }
+  EXPECT_TRUE(disc->TakeSuspiciousSectors().empty());
+  // The drive library leaves an image's reads direct.
+  ASSERT_EQ(CdSetReadMode(handle_, true, 0), 1);
+  EXPECT_FALSE(FindCdHandle(handle_)->ReadMode.Paranoia);
 }
 
 TEST_F(SecureReadTest, SettingsKeysDefaultAndBounds) {

@@ -2,6 +2,9 @@
 // the table of contents in both addressings and byte-exact sector reads.
 #include "CdImageFixture.h"
 #include "platform/CdDriveLibrary.h"
+#include "platform/CdParanoia.h"
+
+#include <cdio/paranoia/paranoia.h>
 
 #include <QFile>
 
@@ -114,6 +117,17 @@ TEST(InquiryNames, VendorKeepsItsPaddingProductIsTrimmed) {
     EXPECT_EQ(drive.Vendor, QByteArray(c.WantVendor)) << c.Vendor;
     EXPECT_EQ(drive.Product, QByteArray(c.WantProduct)) << c.Model;
   }
+}
+
+// Only a skip (retries exhausted, data unverified) leaves a sector
+// suspicious; repairs and progress do not. Positions are 16-bit words.
+TEST(ParanoiaEvents, OnlySkipsAreSuspicious) {
+  EXPECT_EQ(ParanoiaSuspiciousSector(1176 * 40 + 5, PARANOIA_CB_SKIP), 40);
+  EXPECT_EQ(ParanoiaSuspiciousSector(-1, PARANOIA_CB_SKIP), 0);
+  for (const int event :
+       {PARANOIA_CB_READ, PARANOIA_CB_VERIFY, PARANOIA_CB_FIXUP_EDGE, PARANOIA_CB_FIXUP_ATOM,
+        PARANOIA_CB_FIXUP_DROPPED, PARANOIA_CB_FIXUP_DUPED, PARANOIA_CB_READERR, PARANOIA_CB_DRIFT})
+    EXPECT_FALSE(ParanoiaSuspiciousSector(1176 * 40, event)) << event;
 }
 
 TEST_F(CdDriveLibrary, ListHonoursCapacityAndHoldsAtMostEight) {
