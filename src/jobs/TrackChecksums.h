@@ -36,6 +36,7 @@ class TTrackChecksums {
 
  private:
   void AddSample(uint32_t word);
+  void AddSamples(const uint32_t* words, size_t count);
 
   bool firstTrack_;
   bool lastTrack_;
