@@ -62,45 +62,72 @@ struct TPairResult {
   double PeerMs = -1;  // marginal when a start-up job was given
 };
 
-// rounds x (ours, peer, peer start-up); any failure fails the pair.
+// rounds x (ours, peer, peer start-up, our start-up); any failure fails the
+// pair. A start-up job, when given, is subtracted from its side's median:
+// when ours is a program of its own too, both sides are timed marginally.
 inline TPairResult MeasurePair(int rounds, const TJob& ours, const TJob& peer,
-                               const TJob& peerStartup = {}) {
-  std::vector<double> o, p, s;
+                               const TJob& peerStartup = {}, const TJob& oursStartup = {}) {
+  std::vector<double> o, p, s, os;
   for (int i = 0; i < rounds; ++i) {
     o.push_back(ours());
     p.push_back(peer());
     if (peerStartup) s.push_back(peerStartup());
+    if (oursStartup) os.push_back(oursStartup());
   }
   auto failed = [](const std::vector<double>& v) {
     return std::any_of(v.begin(), v.end(), [](double x) { return x < 0; });
   };
   TPairResult r;
-  if (failed(o) || failed(p) || failed(s)) return r;
+  if (failed(o) || failed(p) || failed(s) || failed(os)) return r;
   r.Failed = false;
-  r.OursMs = Median(o);
+  r.OursMs = Median(o) - (oursStartup ? Median(os) : 0.0);
   r.PeerMs = Median(p) - (peerStartup ? Median(s) : 0.0);
   return r;
 }
 
+namespace detail {
+inline void Line(const char* path, const char* ours, const char* peer, const char* peerMs,
+                 const char* ratio, const char* target) {
+  std::printf("| %-40s | %9s | %-16s | %9s | %5s | %-7s |\n", path, ours, peer, peerMs, ratio,
+              target);
+}
+inline std::string Ms(double ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", ms);
+  return text;
+}
+}  // namespace detail
+
 inline void PrintHeader() {
-  std::printf("| %-36s | %9s | %-14s | %9s | %5s |\n", "path", "ours ms", "peer", "peer ms",
-              "ratio");
-  std::printf("|%s|%s|%s|%s|%s|\n", std::string(38, '-').c_str(), std::string(11, '-').c_str(),
-              std::string(16, '-').c_str(), std::string(11, '-').c_str(),
-              std::string(7, '-').c_str());
+  detail::Line("path", "ours ms", "peer", "peer ms", "ratio", "target");
+  auto dashes = [](int n) { return std::string(n, '-'); };
+  std::printf("|%s|%s|%s|%s|%s|%s|\n", dashes(42).c_str(), dashes(11).c_str(), dashes(18).c_str(),
+              dashes(11).c_str(), dashes(7).c_str(), dashes(9).c_str());
 }
 
-// One table row. The ratio is peer / ours, so above 1 Trackwell is faster.
-inline void PrintRow(const char* path, const char* peer, const TPairResult& r) {
+// One table row. The ratio is peer / ours, so above 1 Trackwell is faster;
+// the target, when there is one, is the ratio the path should reach.
+inline void PrintRow(const char* path, const char* peer, const TPairResult& r,
+                     const char* target = "") {
   if (r.Failed) {
-    std::printf("| %-36s | %9s | %-14s | %9s | %5s |\n", path, "failed", peer, "failed", "n/a");
+    detail::Line(path, "failed", peer, "failed", "n/a", target);
   } else if (r.OursMs <= 0 || r.PeerMs <= 0) {
     // A marginal time lost in the noise: too little audio for this peer.
-    std::printf("| %-36s | %9.1f | %-14s | %9.1f | %5s |\n", path, r.OursMs, peer, r.PeerMs, "n/a");
+    detail::Line(path, detail::Ms(r.OursMs).c_str(), peer, detail::Ms(r.PeerMs).c_str(), "n/a",
+                 target);
   } else {
-    std::printf("| %-36s | %9.1f | %-14s | %9.1f | %5.2f |\n", path, r.OursMs, peer, r.PeerMs,
-                r.PeerMs / r.OursMs);
+    char ratio[16];
+    std::snprintf(ratio, sizeof ratio, "%.2f", r.PeerMs / r.OursMs);
+    detail::Line(path, detail::Ms(r.OursMs).c_str(), peer, detail::Ms(r.PeerMs).c_str(), ratio,
+                 target);
   }
+  std::fflush(stdout);
+}
+
+// A row of a path no peer does the same work for: "-" as peer and ratio;
+// a negative time is a failure.
+inline void PrintOursRow(const char* path, double oursMs, const char* target = "") {
+  detail::Line(path, oursMs < 0 ? "failed" : detail::Ms(oursMs).c_str(), "-", "-", "-", target);
   std::fflush(stdout);
 }
 
