@@ -638,3 +638,17 @@ TEST_F(MainFormTest, ExtractAndConversionsRunThroughTheJobRunnerWindow) {
   EXPECT_TRUE(Dialog.Messages.empty());
   Close();
 }
+
+// After a real rip the window's status line gives the verdict of the
+// checks; the test has no AccurateRip database, so no track is accurate.
+TEST_F(MainFormTest, StatusLineGivesTheRipVerdict) {
+  WriteDisc(Disc({2, 3}));
+  SetJobRunnerHook({});
+  Open();
+  const QString folder = MakeOutputFolder();
+  form->Actions().Extract->trigger();
+  EXPECT_EQ(form->StatusText(), "0 of 2 tracks accurately ripped, 2 not present in AccurateRip");
+  const QString log = QString::asprintf("%08x.log", DiscIdOf(Disc({2, 3})));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({log, "Track01.mp3", "Track02.mp3"}));
+  Close();
+}
