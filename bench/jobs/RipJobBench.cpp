@@ -1,9 +1,13 @@
 // The job runner's own overhead: the demo disc ripped to MP3 through the
 // job runner window (offscreen), against the same work done without it in
 // the same run: each track extracted by the extraction thread, then lame run
-// directly on its WAV file with the same switches. The two ways alternate,
-// and the ratio of each pair is taken; the median ratio is printed (a shared
-// machine's noise moves single rounds by several percent either way).
+// directly on its WAV file with the same switches. One row in the common
+// pair format (bench/BenchPairs.h): the two ways alternate over the rounds,
+// medians kept, ratio direct / runner; the runner's overhead is 1 - ratio.
+// Both ways start lame, so neither is timed marginally.
+//
+//   bench_rip_job [rounds (5)]
+#include "BenchPairs.h"
 #include "CdTestDrives.h"
 #include "DiscImage.h"
 #include "MessageSink.h"
@@ -22,29 +26,41 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
-double ThroughTheRunner(int32_t handle, const QStringList& entries) {
+// Every track's MP3 written, non-empty; removed for the next round.
+bool TakeMp3s(const QStringList& entries, const QString& folder) {
+  bool all = true;
+  for (const QString& entry : entries) {
+    const QString mp3 = folder + entry.mid(2) + ".mp3";
+    all = all && QFileInfo(mp3).size() > 0;
+    QFile::remove(mp3);
+  }
+  return all;
+}
+
+double ThroughTheRunner(int32_t handle, const QStringList& entries, const QString& folder) {
   TMp3EncodeProcess mp3;
   TWMAEncodeProcess wma;
   QElapsedTimer clock;
   clock.start();
   TRipForm form(nullptr, kJobRipTracks, handle, entries, &mp3, &wma);
   if (!form.Runner().Finished()) form.exec();
-  return clock.nsecsElapsed() / 1e9;
+  const double ms = clock.nsecsElapsed() / 1e6;
+  return TakeMp3s(entries, folder) ? ms : -1;
 }
 
 double Directly(int32_t handle, const QStringList& entries, const QString& folder) {
   QElapsedTimer clock;
   clock.start();
   TMessageSink sink;
+  bool ok = true;
   for (const QString& entry : entries) {
     TCDRipThread thread(entry.left(2).toInt(), entry.mid(2));
     thread.CDHandle = handle;
@@ -52,17 +68,15 @@ double Directly(int32_t handle, const QStringList& entries, const QString& folde
     thread.Resume();
     thread.WaitFor();
     const QString wav = folder + entry.mid(2) + ".wav";
-    QProcess::execute("lame",
-                      {"--nohist", "-b", "128", "-m", "j", wav, folder + entry.mid(2) + ".mp3"});
+    ok = ok && thread.Report.Status == kRipDone &&
+         bench::RunProgram(
+             "lame", {"--nohist", "-b", "128", "-m", "j", wav, folder + entry.mid(2) + ".mp3"});
   }
+  // The runner removes the WAV files of an encoded rip too.
   for (const QString& entry : entries) QFile::remove(folder + entry.mid(2) + ".wav");
-  return clock.nsecsElapsed() / 1e9;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+  const double ms = clock.nsecsElapsed() / 1e6;
+  QCoreApplication::sendPostedEvents();
+  return ok && TakeMp3s(entries, folder) ? ms : -1;
 }
 
 }  // namespace
@@ -70,7 +84,7 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+  const int rounds = bench::RoundsArg(argc, argv, 1);
   QTemporaryDir dir;
   SetProgramFolder(dir.path());
   SetCdHardwareScan(false);
@@ -97,20 +111,14 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < disc.Tracks.size(); ++i)
     entries << FormatTwoDigits(int(i) + 1) + QString("Track%1").arg(i + 1);
 
-  std::vector<double> runner, direct, ratios;
-  for (int r = 0; r < rounds; ++r) {
-    // Alternate which way goes first, so neither always gets a warm start.
-    const bool runnerFirst = r % 2 == 1;
-    if (runnerFirst) runner.push_back(ThroughTheRunner(handle, entries));
-    direct.push_back(Directly(handle, entries, folder));
-    if (!runnerFirst) runner.push_back(ThroughTheRunner(handle, entries));
-    ratios.push_back(runner.back() / direct.back());
-  }
+  std::printf("bench_rip_job: the demo disc (%d tracks) to MP3 at 128 kbit/s, %d rounds\n",
+              int(disc.Tracks.size()), rounds);
+  bench::PrintHeader();
+  bench::PrintRow("demo disc to MP3 through the job runner", "thread + lame",
+                  bench::MeasurePair(
+                      rounds, [&] { return ThroughTheRunner(handle, entries, folder); },
+                      [&] { return Directly(handle, entries, folder); }),
+                  ">= 0.98");
   CloseCDHandle(handle);
-  const double ratio = Median(ratios);
-  std::printf(
-      "demo disc to MP3, %d rounds: job runner %.2f s, extraction + lame %.2f s "
-      "(medians); median ratio %.3f (overhead %.1f %%)\n",
-      rounds, Median(runner), Median(direct), ratio, (ratio - 1.0) * 100.0);
   return 0;
 }

@@ -1,14 +1,15 @@
 // Times the Ogg player's whole chain (TVorbisIn -> TSoundIndicator ->
 // TStereoBalance -> TAudioOut) on ALSA's null device, with no pacing,
-// against oggdec decoding the same file to /dev/null in the same run; both
-// as times real time, and their ratio (above 1: the chain is faster).
-// Usage: bench_player [seconds of audio, default 120]
+// against oggdec decoding the same file to /dev/null in the same run, in the
+// common pair format (bench/BenchPairs.h), oggdec timed marginally. After the
+// table, the share of one core that playing at real time takes.
+//
+//   bench_player [seconds-of-audio (60)] [rounds (5)]
+#include "BenchPairs.h"
 #include "tools/OggPlayer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -18,25 +19,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-bool Run(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  return p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// Seconds of the best of three runs; negative when a run failed.
-template <typename F>
-double Best(F f) {
-  double best = 1e30;
-  for (int i = 0; i < 3; ++i) {
-    QElapsedTimer t;
-    t.start();
-    if (!f()) return -1;
-    best = std::min(best, t.nsecsElapsed() / 1e9);
-  }
-  return best;
-}
 
 bool PlayChain(TOggPlayer& player, const QString& ogg) {
   player.AudioOut1.SetDelay(0);  // no pacing: as fast as the chain goes
@@ -64,7 +46,8 @@ double CpuSeconds() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 120;
+  const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
+  const int rounds = bench::RoundsArg(argc, argv, 2);
   QTemporaryDir dir;
   const QString conf = dir.path() + "/asound.conf";
   QFile f(conf);
@@ -74,22 +57,27 @@ int main(int argc, char** argv) {
   // Before the first ALSA call: the device list is taken once.
   qputenv("ALSA_CONFIG_PATH", QFile::encodeName(conf));
 
-  const QString wav = dir.path() + "/in.wav", ogg = dir.path() + "/in.ogg";
-  if (!Run("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth",
-                   QString::number(seconds), "sine", "440", "sine", "1500", "gain", "-3"}) ||
-      !Run("oggenc", {"-Q", "-q", "3", "-o", ogg, wav})) {
+  using bench::RunProgram;
+  auto make = [&](const QString& name, const QString& length) {
+    const QString wav = dir.path() + "/" + name + ".wav", ogg = dir.path() + "/" + name + ".ogg";
+    return RunProgram("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", length,
+                              "sine", "440", "sine", "1500", "gain", "-3"}) &&
+           RunProgram("oggenc", {"-Q", "-q", "3", "-o", ogg, wav});
+  };
+  if (!make("in", QString::number(seconds)) || !make("tiny", "0.2")) {
     std::fprintf(stderr, "sox and oggenc are needed to make the input\n");
     return 1;
   }
+  const QString ogg = dir.path() + "/in.ogg";
   TOggPlayer player;
-  const double ours = Best([&] { return PlayChain(player, ogg); });
-  const double peer = Best([&] { return Run("oggdec", {"-Q", "-o", "/dev/null", ogg}); });
-  if (ours < 0 || peer < 0) {
-    std::printf("player chain           failed\n");
-    return 1;
-  }
-  std::printf("player chain (%d s)  ours %7.1fx real time   oggdec %7.1fx real time   ratio %.2f\n",
-              seconds, seconds / ours, seconds / peer, peer / ours);
+  auto oggdec = [&](const QString& from) {
+    return bench::Timed([=] { return RunProgram("oggdec", {"-Q", "-o", "/dev/null", from}); });
+  };
+  std::printf("bench_player: %d s of Ogg Vorbis q3, %d rounds\n", seconds, rounds);
+  bench::PrintHeader();
+  bench::PrintRow("Ogg player chain, unpaced", "oggdec",
+                  bench::MeasurePair(rounds, bench::Timed([&] { return PlayChain(player, ogg); }),
+                                     oggdec(ogg), oggdec(dir.path() + "/tiny.ogg")));
   // Paced playback only adds waiting to the same work, so the CPU time the
   // whole chain takes per second of audio is its share of a core when it
   // plays in real time.
