@@ -164,14 +164,20 @@ TACSConverter::~TACSConverter() { QObject::disconnect(inputGone_); }
 
 namespace {
 
-// The live-swap protocol shared by converters and outputs.
+// The live-swap protocol shared by converters and outputs. Whether a job
+// runs is read once the reader is held off: waiting for the lock can take
+// as long as the job takes to end (the worker may win the lock again and
+// again), and a job that ended meanwhile has flushed its input already.
 void SwapInput(QObject* self, std::atomic<TACSInput*>& slot, std::atomic<bool>& lock,
-               QMetaObject::Connection& gone, TACSInput* input, bool busy, bool oldAlive,
-               const std::function<void()>& onGone) {
-  TACSInput* old = slot.load();
-  if (busy && input) input->Init();
+               QMetaObject::Connection& gone, TACSInput* input, const std::atomic<bool>& busyFlag,
+               bool oldAlive, const std::function<void()>& onGone) {
+  TACSInput* old = nullptr;
+  bool busy = false;
   {
     TInputLockGuard guard(lock);
+    old = slot.load();
+    busy = busyFlag.load();
+    if (busy && input) input->Init();
     slot.store(input);
   }
   QObject::disconnect(gone);
@@ -184,9 +190,9 @@ void SwapInput(QObject* self, std::atomic<TACSInput*>& slot, std::atomic<bool>& 
 
 void TACSConverter::SetInput(TACSInput* input) {
   if (input == this) return;
-  SwapInput(this, FInput, InputLock, inputGone_, input, FBusy.load(), true, [this] {
+  SwapInput(this, FInput, InputLock, inputGone_, input, FBusy, true, [this] {
     // The input is being destroyed: it must not be flushed any more.
-    SwapInput(this, FInput, InputLock, inputGone_, nullptr, FBusy.load(), false, {});
+    SwapInput(this, FInput, InputLock, inputGone_, nullptr, FBusy, false, {});
   });
 }
 
@@ -319,9 +325,8 @@ void TACSOutput::EndWorker() {
 }
 
 void TACSOutput::SetInput(TACSInput* input) {
-  SwapInput(this, FInput, InputLock, inputGone_, input, FBusy.load(), true, [this] {
-    SwapInput(this, FInput, InputLock, inputGone_, nullptr, FBusy.load(), false, {});
-  });
+  SwapInput(this, FInput, InputLock, inputGone_, input, FBusy, true,
+            [this] { SwapInput(this, FInput, InputLock, inputGone_, nullptr, FBusy, false, {}); });
 }
 
 void TACSOutput::Run() {
