@@ -97,16 +97,26 @@ bool TRegistryText::DeleteKey(const QString& path) {
   const QString prefix = path + '\\';
   for (const TSection& other : sections_)
     if (other.Path.startsWith(prefix, Qt::CaseInsensitive)) return false;
-  lines_.erase(lines_.begin() + section->First, lines_.begin() + section->End);
+  // Wine merges the sections of a key named twice, so every one of them
+  // goes; from the last, so the earlier line numbers stay valid.
+  for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
+    if (SamePath(it->Path, path))
+      lines_.erase(lines_.begin() + it->First, lines_.begin() + it->End);
   Parse();
   return true;
 }
 
 bool TRegistryText::DeleteValue(const QString& keyPath, const QString& name) {
-  const TSection* section = FindSection(keyPath);
-  if (!section) return false;
   const bool wantDefault = name.isEmpty() || name == "@";
-  for (size_t i = section->First + 1; i < section->End; ++i) {
+  // A key named twice holds the values of all its sections, as Wine reads it.
+  for (const TSection& s : sections_) {
+    if (SamePath(s.Path, keyPath) && DeleteValueIn(s, name, wantDefault)) return true;
+  }
+  return false;
+}
+
+bool TRegistryText::DeleteValueIn(TSection section, const QString& name, bool wantDefault) {
+  for (size_t i = section.First + 1; i < section.End; ++i) {
     const QByteArray& line = lines_[i];
     bool match = false;
     if (line.startsWith('@')) {
@@ -119,7 +129,7 @@ bool TRegistryText::DeleteValue(const QString& keyPath, const QString& name) {
     }
     if (!match) continue;
     size_t last = i;
-    while (last + 1 < section->End && Continues(lines_[last])) ++last;
+    while (last + 1 < section.End && Continues(lines_[last])) ++last;
     lines_.erase(lines_.begin() + i, lines_.begin() + last + 1);
     Parse();
     return true;

@@ -18,11 +18,13 @@ class TRegistryText {
   // True when the key has a section or any of its subkeys has one (Wine
   // writes no section for a key that only holds subkeys).
   bool KeyExists(const QString& path) const;
-  // Deletes the key's section. Fails, as on Windows NT, when the key is
-  // missing or still has subkeys.
+  // Deletes the key's section (each of them, in a text that names the key
+  // more than once). Fails, as on Windows NT, when the key is missing or
+  // still has subkeys.
   bool DeleteKey(const QString& path);
-  // Deletes one value of a key ("@" or an empty name is the default value).
-  // Fails when the key or the value is missing.
+  // Deletes one value of a key ("@" or an empty name is the default value),
+  // found in any section of the key. Fails when the key or the value is
+  // missing.
   bool DeleteValue(const QString& keyPath, const QString& name);
 
   QByteArray Bytes() const;
@@ -35,6 +37,9 @@ class TRegistryText {
   };
   void Parse();
   const TSection* FindSection(const QString& path) const;
+  // Deletes the first value of that name in the section, continuation lines
+  // and all.
+  bool DeleteValueIn(TSection section, const QString& name, bool wantDefault);
 
   std::vector<QByteArray> lines_;  // each with its own line end
   std::vector<TSection> sections_;

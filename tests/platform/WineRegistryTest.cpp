@@ -121,3 +121,20 @@ TEST(RegistryTextTest, DamagedHivesKeepTheirBytesAndRefuseEdits) {
   EXPECT_TRUE(dangling.DeleteValue(Key("Software\\A"), "other"));
   EXPECT_EQ(dangling.Bytes(), "[Software\\\\A] 1\n");
 }
+
+// Wine reads a key named by two sections as one key holding both sections'
+// values, so a deletion covers both.
+TEST(RegistryTextTest, AKeyNamedTwiceIsDeletedWholeAndItsValuesFoundInEither) {
+  const QByteArray hive =
+      "[Software\\\\A] 1\n\"x\"=\"1\"\n\n[Other] 2\n\"z\"=\"3\"\n\n"
+      "[software\\\\a] 3\n\"y\"=\"2\"\n";
+  TRegistryText registry(hive);
+  EXPECT_TRUE(registry.DeleteValue(Key("Software\\A"), "Y"));
+  QByteArray expected = hive;
+  expected.chop(QByteArray("\"y\"=\"2\"\n").size());
+  EXPECT_EQ(registry.Bytes(), expected);
+  EXPECT_FALSE(registry.DeleteValue(Key("Software\\A"), "y"));
+  EXPECT_TRUE(registry.DeleteKey(Key("Software\\A")));
+  EXPECT_EQ(registry.Bytes(), "[Other] 2\n\"z\"=\"3\"\n\n");
+  EXPECT_FALSE(registry.KeyExists(Key("Software\\A")));
+}
