@@ -33,7 +33,7 @@ std::optional<TWmaArguments> ParseWmaArguments(const std::vector<std::string>& a
     error = "no input file given (-input)";
   } else if (!haveOutput || result.Output.empty()) {
     error = "no output file given (-output)";
-  } else if (!haveSetting) {
+  } else if (!haveSetting || result.Setting.empty()) {
     error = "no encoder setting given (-a_setting)";
   } else {
     return result;

@@ -41,6 +41,14 @@ TEST(WmaArguments, MissingOrUnknownSwitchesAreRefused) {
   EXPECT_EQ(error, "no encoder setting given (-a_setting)");
 }
 
+TEST(WmaArguments, AnEmptySettingIsRefusedLikeAnEmptyPath) {
+  std::string error;
+  EXPECT_FALSE(ParseWmaArguments({"-input", "a", "-output", "b", "-a_setting", ""}, error));
+  EXPECT_EQ(error, "no encoder setting given (-a_setting)");
+  EXPECT_FALSE(ParseWmaArguments({"-input", "", "-output", "b", "-a_setting", "64_44_2"}, error));
+  EXPECT_EQ(error, "no input file given (-input)");
+}
+
 TEST(WmaProfile, RatesInWholeKilohertzAndChannels) {
   const auto p = ParseWmaProfile("64_44_2");
   ASSERT_TRUE(p);
