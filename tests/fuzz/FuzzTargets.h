@@ -15,6 +15,9 @@ int FuzzLameOutput(const uint8_t* data, size_t size);
 int FuzzWmaOutput(const uint8_t* data, size_t size);
 int FuzzCueSheet(const uint8_t* data, size_t size);
 int FuzzCddb(const uint8_t* data, size_t size);
+int FuzzMpegWave(const uint8_t* data, size_t size);
+int FuzzWmaArgs(const uint8_t* data, size_t size);
+int FuzzUserReg(const uint8_t* data, size_t size);
 
 struct TFuzzTarget {
   const char* Name;  // the folder of its seeds and kept crashes
@@ -29,6 +32,9 @@ inline constexpr TFuzzTarget kFuzzTargets[] = {
     {"wma_output", FuzzWmaOutput},
     {"cue_sheet", FuzzCueSheet},
     {"cddb", FuzzCddb},
+    {"mpeg_wave", FuzzMpegWave},
+    {"wma_args", FuzzWmaArgs},
+    {"user_reg", FuzzUserReg},
 };
 
 // Prints what broke and aborts.
