@@ -1,6 +1,8 @@
 #include "jobs/SampleScaler.h"
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 TSampleScaler::TSampleScaler(float gain) {
   SplitGain(gain);
@@ -39,6 +41,19 @@ void TSampleScaler::SplitGain(float gain) {
 
 void TSampleScaler::ScaleBlock(uint8_t* data, size_t bytes) const {
   const uint16_t* table = table_.data();
+  if constexpr (std::endian::native == std::endian::little) {
+    // A sample's bytes are its 16-bit pattern in memory order: one load and
+    // one store a sample, which the byte loop below takes four operations
+    // for.
+    const size_t samples = bytes / 2;
+    for (size_t i = 0; i < samples; ++i) {
+      uint16_t value;
+      std::memcpy(&value, data + 2 * i, 2);
+      value = table[value];
+      std::memcpy(data + 2 * i, &value, 2);
+    }
+    return;
+  }
   for (size_t i = 0; i + 1 < bytes; i += 2) {
     const uint16_t value = table[data[i] | (data[i + 1] << 8)];
     data[i] = static_cast<uint8_t>(value);
