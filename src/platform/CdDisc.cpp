@@ -83,8 +83,7 @@ std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int3
   disc->cdio_.reset(p);
   disc->source_ = source;
   disc->isImage_ = isImage;
-  if (isImage) disc->badSectors_ = ReadBadSectorList(source);
-  if (isImage) disc->flakySectors_ = ReadFlakySectorList(source);
+  if (isImage) disc->SetDamagedSectors(ReadBadSectorList(source), ReadFlakySectorList(source));
 
   const track_t first = cdio_get_first_track_num(p);
   const track_t count = cdio_get_num_tracks(p);
@@ -177,6 +176,13 @@ void TCdDisc::UseParanoia(bool on) {
   }
 }
 
+void TCdDisc::SetDamagedSectors(std::vector<std::pair<int64_t, int64_t>> bad,
+                                std::vector<std::pair<int64_t, int64_t>> flaky) {
+  badSectors_ = std::move(bad);
+  flakySectors_ = std::move(flaky);
+  flakyReads_.clear();
+}
+
 std::vector<int64_t> TCdDisc::TakeSuspiciousSectors() { return std::exchange(suspicious_, {}); }
 
 std::vector<std::pair<int64_t, int64_t>> ReadBadSectorList(const QString& cuePath) {
@@ -194,9 +200,14 @@ std::vector<std::pair<int64_t, int64_t>> ReadSectorList(const QString& cuePath,
   if (path.endsWith(".cue", Qt::CaseInsensitive)) path.chop(4);
   QFile file(path + QString::fromLatin1(suffix));
   if (!OpenRegularFile(file, QIODevice::ReadOnly)) return ranges;
+  return ParseSectorList(file);
+}
+
+std::vector<std::pair<int64_t, int64_t>> ParseSectorList(QIODevice& list) {
+  std::vector<std::pair<int64_t, int64_t>> ranges;
   // A few ranges at most; a huge file is not a list.
-  while (!file.atEnd() && ranges.size() < 10000) {
-    const QString line = QString::fromUtf8(file.readLine(256)).trimmed();
+  while (!list.atEnd() && ranges.size() < kMaxSectorListRanges) {
+    const QString line = QString::fromUtf8(list.readLine(256)).trimmed();
     const QStringList parts = line.split('-');
     if (parts.size() > 2) continue;
     bool ok1 = false, ok2 = false;

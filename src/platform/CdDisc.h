@@ -6,6 +6,7 @@
 
 #include "platform/CdParanoia.h"
 
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -69,6 +70,12 @@ class TCdDisc {
   // The sectors paranoia could not verify since the last call.
   std::vector<int64_t> TakeSuspiciousSectors();
 
+  // Makes sectors of an image read as a scratched or a dirty disc would:
+  // bad ones fail, flaky ones read wrong every other time, counted afresh
+  // from now on. Open sets them from the image's .bad and .flaky lists.
+  void SetDamagedSectors(std::vector<std::pair<int64_t, int64_t>> bad,
+                         std::vector<std::pair<int64_t, int64_t>> flaky);
+
  private:
   TCdDisc() = default;
   struct CdIoDeleter {
@@ -94,6 +101,12 @@ class TCdDisc {
 
 // The sector ranges listed in "<name><suffix>" beside an image's .cue.
 std::vector<std::pair<int64_t, int64_t>> ReadSectorList(const QString& cuePath, const char* suffix);
+
+// The ranges of a list in that form read from the device's position to its
+// end, in the order listed, each with 0 <= first <= last; lines are read
+// 255 bytes at a time, and at most kMaxSectorListRanges ranges are taken.
+inline constexpr size_t kMaxSectorListRanges = 10000;
+std::vector<std::pair<int64_t, int64_t>> ParseSectorList(QIODevice& list);
 
 // An image may come with "<name>.bad" beside its .cue: one range of
 // unreadable sectors per line, "first-last" or a single sector number, as a
