@@ -13,7 +13,7 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 corpus=${FUZZ_CORPUS_DIR:-$build/corpus}
 seconds=${1:-60}
 shift || true
-all=(profile_file wave_in id3_tag lame_output wma_output cue_sheet cddb mpeg_wave wma_args user_reg)
+all=(profile_file wave_in id3_tag lame_output wma_output cue_sheet cddb mpeg_wave wma_args user_reg disc_image)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 if [[ ! -f $build/CMakeCache.txt ]]; then

@@ -18,6 +18,7 @@ int FuzzCddb(const uint8_t* data, size_t size);
 int FuzzMpegWave(const uint8_t* data, size_t size);
 int FuzzWmaArgs(const uint8_t* data, size_t size);
 int FuzzUserReg(const uint8_t* data, size_t size);
+int FuzzDiscImage(const uint8_t* data, size_t size);
 
 struct TFuzzTarget {
   const char* Name;  // the folder of its seeds and kept crashes
@@ -35,6 +36,7 @@ inline constexpr TFuzzTarget kFuzzTargets[] = {
     {"mpeg_wave", FuzzMpegWave},
     {"wma_args", FuzzWmaArgs},
     {"user_reg", FuzzUserReg},
+    {"disc_image", FuzzDiscImage},
 };
 
 // Prints what broke and aborts.
