@@ -176,10 +176,30 @@ void TCdDisc::UseParanoia(bool on) {
   }
 }
 
+namespace {
+
+// The ranges sorted, overlapping ones joined.
+std::vector<std::pair<int64_t, int64_t>> Joined(std::vector<std::pair<int64_t, int64_t>> ranges) {
+  std::sort(ranges.begin(), ranges.end());
+  std::vector<std::pair<int64_t, int64_t>> joined;
+  for (const auto& range : ranges) {
+    if (!joined.empty() && range.first <= joined.back().second) {
+      joined.back().second = std::max(joined.back().second, range.second);
+    } else {
+      joined.push_back(range);
+    }
+  }
+  return joined;
+}
+
+}  // namespace
+
 void TCdDisc::SetDamagedSectors(std::vector<std::pair<int64_t, int64_t>> bad,
                                 std::vector<std::pair<int64_t, int64_t>> flaky) {
   badSectors_ = std::move(bad);
-  flakySectors_ = std::move(flaky);
+  // A sector in two ranges is still one sector: garbled once per read, or
+  // two garblings could cancel out and make every read agree on wrong data.
+  flakySectors_ = Joined(std::move(flaky));
   flakyReads_.clear();
 }
 
