@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ASAN_BUILD_DIR:-$root/build-asan}
 targets=(settings_test platform_cd_test tw_tags_tests tw_acs_core_tests tw_acs_wave_tests
   tw_convert_tests procs_test converter_filter_test converter_components_test vorbis_test
-  rip_test job_runner_test tw_encoders_tests tw_wmaenc_tests platform_cddb_test tw_tags_cddb_tests fuzz_replay)
+  rip_test job_runner_test tw_encoders_tests tw_wmaenc_tests platform_cddb_test tw_tags_cddb_tests
+  platform_registry_test fuzz_replay)
 cmake -S "$root" -B "$build" -G Ninja -DTW_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target "${targets[@]}" trackwell-discimage trackwell-wmaenc -j2
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
