@@ -1,17 +1,18 @@
-// Encodes ten generated WAV files to MP3 through TMp3EncodeProcess and then
-// with lame started directly (same switches, same files), and prints both
-// times and their ratio: what the runner, its monitor and the parsing cost.
-//   tw_bench_encode [seconds-per-file]
+// Encodes ten generated WAV files to MP3 through TMp3EncodeProcess and with
+// lame started directly (same switches, same files), in the common pair
+// format (bench/BenchPairs.h): ratio direct / runner, so 1 - ratio is what
+// the runner, its monitor and the parsing cost. Both ways start lame, so
+// neither is timed marginally.
+//   tw_bench_encode [seconds-of-audio, over the ten files (60)] [rounds (5)]
+#include "BenchPairs.h"
 #include "encoders/Mp3EncodeProcess.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WindowMessages.h"
 #include "settings/OptionsSetting.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -78,8 +79,9 @@ class TEndCounter : public QObject {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
   constexpr int kFiles = 10;
+  const double seconds = (argc > 1 ? std::max(1.0, std::atof(argv[1])) : 60.0) / kFiles;
+  const int rounds = bench::RoundsArg(argc, argv, 2);
   QTemporaryDir dir;
   SetProgramFolder(dir.path());
   OptionsSetting.Mp3Options.BitRate = 128;
@@ -92,41 +94,47 @@ int main(int argc, char** argv) {
 
   TEndCounter window;
   TMp3EncodeProcess runner;
-  double runnerMs = 0, directMs = 0;
-  QElapsedTimer timer;
-  // File by file, one way then the other, so both see the same machine load.
-  for (int i = 0; i < kFiles; ++i) {
-    timer.start();
-    runner.Active = true;
-    runner.SourceFile = sources[i];
-    runner.DestFile = dir.path() + QStringLiteral("/runner%1.mp3").arg(i);
-    runner.NotifyWindow = &window;
-    runner.Encode = true;
-    runner.JobKind = 2;
-    // The job runner is a modal window: its event loop runs the monitor's calls.
-    QEventLoop loop;
-    window.Loop = &loop;
-    runner.Start();
-    if (window.Ends <= i) loop.exec();
-    window.Loop = nullptr;
-    if (window.LastStatus != 2) return 1;
-    runnerMs += static_cast<double>(timer.nsecsElapsed()) / 1e6;
-
-    timer.start();
-    QProcess lame;
-    lame.setProcessChannelMode(QProcess::MergedChannels);
-    lame.start(QStringLiteral("lame"),
-               {QStringLiteral("--nohist"), QStringLiteral("-b"), QStringLiteral("128"),
-                QStringLiteral("-m"), QStringLiteral("j"), sources[i],
-                dir.path() + QStringLiteral("/direct%1.mp3").arg(i)});
-    if (!lame.waitForFinished(-1) || lame.exitCode() != 0) return 1;
-    lame.readAll();
-    directMs += static_cast<double>(timer.nsecsElapsed()) / 1e6;
-  }
-
-  std::printf("command: %s\n", qPrintable(runner.BuildCommandLine(QStringLiteral("lame")).Text));
-  std::printf("%d files of %.1f s, %d progress messages\n", kFiles, seconds, window.Progress);
-  std::printf("runner: %.1f ms   lame directly: %.1f ms   ratio runner/direct: %.3f\n", runnerMs,
-              directMs, runnerMs / directMs);
+  // Each round writes new files: the runner asks before it overwrites one.
+  const QString folder = dir.path();
+  auto fresh = [&](const QString& name, const bench::TJob& job) -> bench::TJob {
+    return [=] {
+      for (int i = 0; i < kFiles; ++i) QFile::remove(folder + "/" + name.arg(i));
+      return job();
+    };
+  };
+  auto throughTheRunner = bench::Timed([&] {
+    window.Ends = 0;
+    for (int i = 0; i < kFiles; ++i) {
+      runner.Active = true;
+      runner.SourceFile = sources[i];
+      runner.DestFile = dir.path() + QStringLiteral("/runner%1.mp3").arg(i);
+      runner.NotifyWindow = &window;
+      runner.Encode = true;
+      runner.JobKind = 2;
+      // The job runner is a modal window: its event loop runs the monitor's
+      // calls.
+      QEventLoop loop;
+      window.Loop = &loop;
+      runner.Start();
+      if (window.Ends <= i) loop.exec();
+      window.Loop = nullptr;
+      if (window.LastStatus != 2) return false;
+    }
+    return true;
+  });
+  auto directly = bench::Timed([&] {
+    for (int i = 0; i < kFiles; ++i)
+      if (!bench::RunProgram("lame", {"--nohist", "-b", "128", "-m", "j", sources[i],
+                                      dir.path() + QStringLiteral("/direct%1.mp3").arg(i)}))
+        return false;
+    return true;
+  });
+  std::printf("tw_bench_encode: %d WAV files of %.1f s to MP3 (%s), %d rounds\n", kFiles, seconds,
+              qPrintable(runner.BuildCommandLine(QStringLiteral("lame")).Text), rounds);
+  bench::PrintHeader();
+  bench::PrintRow("WAV to MP3 through the MP3 runner", "lame directly",
+                  bench::MeasurePair(rounds, fresh("runner%1.mp3", throughTheRunner),
+                                     fresh("direct%1.mp3", directly)),
+                  ">= 0.98");
   return 0;
 }

@@ -6,7 +6,7 @@
 // medians kept, ratio direct / runner; the runner's overhead is 1 - ratio.
 // Both ways start lame, so neither is timed marginally.
 //
-//   bench_rip_job [rounds (5)]
+//   bench_rip_job [seconds (ignored: the demo disc is the input)] [rounds (5)]
 #include "BenchPairs.h"
 #include "CdTestDrives.h"
 #include "DiscImage.h"
@@ -84,7 +84,7 @@ double Directly(int32_t handle, const QStringList& entries, const QString& folde
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const int rounds = bench::RoundsArg(argc, argv, 1);
+  const int rounds = bench::RoundsArg(argc, argv, 2);
   QTemporaryDir dir;
   SetProgramFolder(dir.path());
   SetCdHardwareScan(false);
