@@ -164,6 +164,7 @@ int TWaveConverter::ConvertFormat() {
 
 int TWaveConverter::WriteWaveStream(QIODevice& target) {
   const qint64 keep = pos();
+  const qint64 start = target.pos();
   const QByteArray& content = buffer();
   QByteArray head(44, 0);
   auto* p = reinterpret_cast<uint8_t*>(head.data());
@@ -175,10 +176,12 @@ int TWaveConverter::WriteWaveStream(QIODevice& target) {
   PutLE32(p + 40, uint32_t(content.size()));
   bool ok = target.write(head) == head.size() && target.write(content) == content.size();
   if (ok) {
-    const qint64 end = target.size();
+    // The stream begins where the target stood, not at its first byte.
+    const qint64 end = target.pos();
     uint8_t riff[4];
-    PutLE32(riff, uint32_t(end - 8));
-    ok = target.seek(4) && target.write(reinterpret_cast<const char*>(riff), 4) == 4;
+    PutLE32(riff, uint32_t(end - start - 8));
+    ok = target.seek(start + 4) && target.write(reinterpret_cast<const char*>(riff), 4) == 4 &&
+         target.seek(end);
   }
   seek(keep);
   return ok ? 0 : kWriteWaveStreamFailed;

@@ -23,8 +23,9 @@ class TWaveConverter : public QBuffer {
   // (SourceFormat then describes the PCM, the content holds it), else an
   // error number and the content is unchanged.
   int ConvertFormat();
-  // Writes the content as a PCM WAV stream at the target's position and
-  // leaves this stream's position as it was. 0, or 286 on a write failure.
+  // Writes the content as a PCM WAV stream at the target's position,
+  // leaving the target at its end and this stream's position as it was. 0,
+  // or 286 on a write failure.
   int WriteWaveStream(QIODevice& target);
 
   // Fills desired (a PCM record with the format tag already set to 1) with

@@ -10,16 +10,24 @@
 
 namespace {
 
-// The PCM WAV the converter writes, read back through the header parse and
-// the reader: same format, a data chunk of exactly the content.
-void CheckWrittenBack(TWaveConverter& converter, int channels, uint32_t rate) {
+// The PCM WAV the converter writes after at bytes already in the target,
+// read back through the header parse and the reader: same format, a data
+// chunk of exactly the content, the bytes before it untouched.
+void CheckWrittenBack(TWaveConverter& converter, int channels, uint32_t rate, int at) {
   const QByteArray pcm = converter.buffer();
   const qint64 keep = pcm.size() / 2;
   FUZZ_CHECK(converter.seek(keep));
-  QBuffer out;
-  out.open(QIODevice::ReadWrite);
-  FUZZ_CHECK(converter.WriteWaveStream(out) == 0);
+  const QByteArray before(at, 'x');
+  QBuffer target;
+  target.open(QIODevice::ReadWrite);
+  FUZZ_CHECK(target.write(before) == at);
+  FUZZ_CHECK(converter.WriteWaveStream(target) == 0);
   FUZZ_CHECK(converter.pos() == keep);
+  FUZZ_CHECK(target.pos() == target.size());
+  FUZZ_CHECK(target.data().left(at) == before);
+  QBuffer out;
+  out.setData(target.data().mid(at));
+  out.open(QIODevice::ReadOnly);
   const QByteArray& file = out.data();
   FUZZ_CHECK(file.size() == 44 + pcm.size());
   FUZZ_CHECK(GetLE32(reinterpret_cast<const uint8_t*>(file.constData()) + 4) ==
@@ -93,6 +101,6 @@ int FuzzMpegWave(const uint8_t* data, size_t size) {
   FUZZ_CHECK(converter.pos() == 0);
   FUZZ_CHECK(!converter.buffer().isEmpty());
   FUZZ_CHECK(converter.buffer().size() % (channels * 2) == 0);
-  CheckWrittenBack(converter, channels, rate);
+  CheckWrittenBack(converter, channels, rate, int(size % 5));
   return 0;
 }

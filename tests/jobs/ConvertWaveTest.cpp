@@ -103,6 +103,21 @@ TEST(ConvertWave, WriteWaveStreamLayout) {
   EXPECT_EQ(c.WriteWaveStream(readOnly), kWriteWaveStreamFailed);
 }
 
+TEST(ConvertWave, WriteWaveStreamAfterOtherBytesLeavesThemAlone) {
+  TWaveConverter c;
+  std::memcpy(c.SourceFormat.data(), FmtRecord(1, 1, 22050).constData(), 18);
+  c.buffer() = Content(100);
+  QBuffer out;
+  out.open(QIODevice::ReadWrite);
+  out.write("head");
+  EXPECT_EQ(c.WriteWaveStream(out), 0);
+  const QByteArray w = out.data();
+  ASSERT_EQ(w.size(), 4 + 144);
+  EXPECT_EQ(w.left(8), QByteArray("headRIFF"));
+  EXPECT_EQ(GetLE32(reinterpret_cast<const uint8_t*>(w.constData()) + 8), 136u);
+  EXPECT_EQ(out.pos(), w.size());
+}
+
 TEST(ConvertWave, ConvertFormatDecodesMp3AndRefusesOtherFormats) {
   TWaveConverter pcm;
   std::memcpy(pcm.SourceFormat.data(), FmtRecord(1, 2, 44100).constData(), 18);
