@@ -1,5 +1,7 @@
 #include "acs/ACSVorbis.h"
 
+#include "acs/VorbisPcm.h"
+
 #include "platform/UserFile.h"
 
 #include <QFile>
@@ -487,11 +489,21 @@ void TVorbisIn::Fill(bool cutAtSize) {
     endOfFile_ = true;
     return;
   }
+  // Whole frames only: a request for less than one would be refused as an
+  // error and end the stream.
+  const int32_t frameBytes = 2 * FChan;
+  if (frameBytes <= 0) {
+    endOfFile_ = true;
+    return;
+  }
   int holes = 0;
-  while (BufEnd < kDecodeBuffer) {
+  while (kDecodeBuffer - BufEnd >= frameBytes) {
     int bitstream = 0;
-    const long got = ov_read(&dec_->vf, reinterpret_cast<char*>(buffer_.data()) + BufEnd,
-                             kDecodeBuffer - BufEnd, 0, 2, 1, &bitstream);
+    float** pcm = nullptr;
+    // The decoder's float samples, converted here as its 16-bit reader
+    // would, but eight at a time.
+    const long got =
+        ov_read_float(&dec_->vf, &pcm, (kDecodeBuffer - BufEnd) / frameBytes, &bitstream);
     // Damaged or missing pages: the decoder resyncs and goes on after them.
     if (got == OV_HOLE && ++holes <= kMaxHoles) {
       qCWarning(lcVorbis) << "skipping damaged data in" << FFileName;
@@ -511,7 +523,8 @@ void TVorbisIn::Fill(bool cutAtSize) {
       endOfFile_ = true;
       break;
     }
-    BufEnd += static_cast<int32_t>(got);
+    VorbisFloatsTo16(pcm, FChan, static_cast<size_t>(got), buffer_.data() + BufEnd);
+    BufEnd += static_cast<int32_t>(got) * frameBytes;
     if (cutAtSize && FPosition.load() + BufEnd >= FSize.load()) {
       BufEnd = std::max(0, FSize.load() - FPosition.load());
       endOfFile_ = true;

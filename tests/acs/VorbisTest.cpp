@@ -1,5 +1,6 @@
 #include "ConverterTestComponents.h"
 #include "acs/ACSVorbis.h"
+#include "acs/VorbisPcm.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cmath>
+#include <limits>
 #include <random>
 
 namespace {
@@ -469,6 +472,34 @@ TEST_F(VorbisFiles, OggencFilesDecodeExactlyAsOggdec) {
   }
 }
 
+TEST_F(VorbisFiles, SixChannelFilesDecodeToTheirEndAsOggdec) {
+  // 8192 bytes is no whole number of 12-byte frames: the buffer is filled
+  // with whole frames only, so the stream does not end after the first.
+  const QString wav = MakeWav(dir.path(), "six.wav", 44100, 6, 30000);
+  ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("six.ogg"), wav}).exitCode, 0);
+  const QByteArray reference = OggdecRaw(Path("six.ogg"), dir.path());
+  ASSERT_EQ(reference.size(), 30000 * 12);
+  TVorbisIn reader;
+  reader.SetFileName(Path("six.ogg"));
+  EXPECT_EQ(DecodeAll(reader), reference);
+}
+
+TEST_F(VorbisFiles, ClippedFilesDecodeExactlyAsOggdec) {
+  // Full-scale tones decode to floats beyond 1, which must saturate alike.
+  const QString wav = dir.path() + "/loud.wav";
+  ASSERT_EQ(RunTool("sox", {"-r", "44100", "-c", "2", "-n", "-b", "16", wav, "synth", "3", "square",
+                            "440", "sine", "3100"})
+                .exitCode,
+            0);
+  ASSERT_EQ(RunTool("oggenc", {"-Q", "-q", "1", "-o", Path("loud.ogg"), wav}).exitCode, 0);
+  const QByteArray reference = OggdecRaw(Path("loud.ogg"), dir.path());
+  const auto samples = ToSamples16(reference);
+  ASSERT_GT(std::count(samples.begin(), samples.end(), int16_t(32767)), 0);
+  TVorbisIn reader;
+  reader.SetFileName(Path("loud.ogg"));
+  EXPECT_EQ(DecodeAll(reader, 777), reference);
+}
+
 TEST_F(VorbisFiles, DamagedPagesAreSkippedAsOggdecDoes) {
   const QString wav = MakeWav(dir.path(), "h.wav", 44100, 2, 441000);
   ASSERT_EQ(RunTool("oggenc", {"-Q", "-o", Path("h.ogg"), wav}).exitCode, 0);
@@ -637,4 +668,63 @@ TEST_F(VorbisFiles, WavThroughVorbisOutAndBack) {
   EXPECT_EQ(reader.TotalSamples(), 88200);
   EXPECT_EQ(reader.NominalBitrate(), 160000);
   reader.CloseFile();
+}
+
+// ------------------------------------------------------------ float samples
+
+TEST(VorbisPcm, SampleRoundsHalvesToEvenAndSaturates) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float in;
+    int16_t want;
+  } cases[] = {
+      {0.5f / 32768, 0},
+      {1.5f / 32768, 2},
+      {-0.5f / 32768, 0},
+      {-2.5f / 32768, -2},
+      {1000.4f / 32768, 1000},
+      {0.99996948f, 32767},
+      {32767.5f / 32768, 32767},
+      {1.0f, 32767},
+      {-1.0f, -32768},
+      {3.0f, 32767},
+      {-3.0f, -32768},
+      {65535.0f, 32767},
+      {nan, -32768},
+      {inf, -32768},
+      {-inf, -32768},
+      {1e30f, -32768},
+      {-1e30f, -32768},
+      {0.0f, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(VorbisSampleTo16(c.in), c.want) << c.in;
+}
+
+TEST(VorbisPcm, BlocksInterleaveAsTheSampleFormula) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> value(-1.2f, 1.2f);
+  const float specials[] = {std::numeric_limits<float>::quiet_NaN(), 2.5f / 32768, -1.0f, 1.0f,
+                            1e20f};
+  for (int channels : {1, 2, 3}) {
+    for (size_t frames : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{37}}) {
+      const std::vector<float> silence(frames);
+      std::vector<std::vector<float>> planes(size_t(channels), silence);
+      size_t n = 0;
+      for (auto& plane : planes)
+        for (float& x : plane) x = n++ % 6 == 5 ? specials[n % 5] : value(random);
+      std::vector<const float*> channel;
+      for (const auto& plane : planes) channel.push_back(plane.data());
+      std::vector<uint8_t> out(frames * size_t(channels) * 2, 0xAA);
+      VorbisFloatsTo16(channel.data(), channels, frames, out.data());
+      std::vector<uint8_t> want;
+      for (size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) {
+          const auto v = uint16_t(VorbisSampleTo16(planes[size_t(c)][i]));
+          want.push_back(uint8_t(v));
+          want.push_back(uint8_t(v >> 8));
+        }
+      EXPECT_EQ(out, want) << channels << " channels, " << frames << " frames";
+    }
+  }
 }
