@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <type_traits>
 
 // The sums below must be added in exactly the order of the plain formula
 // (tap by tap, from 0), so the work is spread over independent outputs
@@ -26,38 +27,52 @@ inline int16_t RoundToSample(double value) {
   return static_cast<int16_t>(std::clamp(r, -32768.0, 32767.0));
 }
 
-// Four doubles; on a target without 256-bit registers the compiler splits
-// each operation in two, with the same results.
+// Four and eight doubles; on a target without registers that wide the
+// compiler splits each operation, with the same results.
 typedef double V4 __attribute__((vector_size(32)));
+typedef double V8 __attribute__((vector_size(64)));
+typedef int32_t I4 __attribute__((vector_size(16)));
+typedef int32_t I8 __attribute__((vector_size(32)));
+
+// RoundToSample on every lane, in place, without branches.
+template <typename V>
+[[gnu::always_inline]] inline void RoundToSamples(V& v) {
+  const V wide = V{} + 40000.0, top = V{} + 32767.0, bottom = V{} - 32768.0;
+  v = v < -wide ? -wide : v;
+  v = wide < v ? wide : v;
+  v = (v + 6755399441055744.0) - 6755399441055744.0;  // RoundEven
+  v = v < bottom ? bottom : v;
+  v = top < v ? top : v;
+}
 
 // out[m] = sum over j of taps[j] * x[m + j * C], m = 0..count-1, each sum
-// taken in tap order. Sixteen outputs at a time keep the adders busy.
-template <int C>
+// taken in tap order. kVectors vectors of outputs at a time keep the adders
+// busy; every output is one lane, so the width changes no result.
+template <int C, typename V, size_t kVectors>
 [[gnu::always_inline]] inline void FilterRunBody(const double* taps, size_t n, const double* x,
                                                  size_t count, int16_t* out) {
-  constexpr size_t kLanes = 16;
+  constexpr size_t kWidth = sizeof(V) / sizeof(double);
+  constexpr size_t kLanes = kVectors * kWidth;
   size_t m = 0;
   for (; m + kLanes <= count; m += kLanes) {
-    V4 a0 = {}, a1 = {}, a2 = {}, a3 = {};
+    V a[kVectors] = {};
     const double* p = x + m;
     for (size_t j = 0; j < n; ++j, p += C) {
-      const V4 h = {taps[j], taps[j], taps[j], taps[j]};
-      V4 x0, x1, x2, x3;
-      std::memcpy(&x0, p, sizeof x0);
-      std::memcpy(&x1, p + 4, sizeof x1);
-      std::memcpy(&x2, p + 8, sizeof x2);
-      std::memcpy(&x3, p + 12, sizeof x3);
-      a0 += h * x0;
-      a1 += h * x1;
-      a2 += h * x2;
-      a3 += h * x3;
+      const V h = V{} + taps[j];
+      for (size_t k = 0; k < kVectors; ++k) {
+        V xk;
+        std::memcpy(&xk, p + k * kWidth, sizeof xk);
+        a[k] += h * xk;
+      }
     }
-    double sums[kLanes];
-    std::memcpy(sums, &a0, sizeof a0);
-    std::memcpy(sums + 4, &a1, sizeof a1);
-    std::memcpy(sums + 8, &a2, sizeof a2);
-    std::memcpy(sums + 12, &a3, sizeof a3);
-    for (size_t u = 0; u < kLanes; ++u) out[m + u] = RoundToSample(sums[u]);
+    // The rounded sums are whole and within 16 bits: converting them is
+    // exact.
+    using I = std::conditional_t<sizeof(V) == sizeof(V8), I8, I4>;
+    for (size_t k = 0; k < kVectors; ++k) {
+      RoundToSamples(a[k]);
+      const I r = __builtin_convertvector(a[k], I);
+      for (size_t u = 0; u < kWidth; ++u) out[m + k * kWidth + u] = static_cast<int16_t>(r[u]);
+    }
   }
   for (; m < count; ++m) {
     double acc = 0;
@@ -67,33 +82,48 @@ template <int C>
   }
 }
 
-// The same loop for processors with 256-bit registers (no fused
-// multiply-add: each product is rounded before it is added, as above).
+// The same loop for processors with 512-bit or 256-bit registers. The file
+// is compiled without contraction, so the fused multiply-add these targets
+// have is never used: each product is rounded before it is added, as above.
+template <int C>
+[[gnu::target("avx512f")]] void FilterRunWidest(const double* taps, size_t n, const double* x,
+                                                size_t count, int16_t* out) {
+  FilterRunBody<C, V8, 8>(taps, n, x, count, out);
+}
+
 template <int C>
 [[gnu::target("avx")]] void FilterRunWide(const double* taps, size_t n, const double* x,
                                           size_t count, int16_t* out) {
-  FilterRunBody<C>(taps, n, x, count, out);
+  FilterRunBody<C, V4, 4>(taps, n, x, count, out);
 }
 
 template <int C>
 void FilterRunBase(const double* taps, size_t n, const double* x, size_t count, int16_t* out) {
-  FilterRunBody<C>(taps, n, x, count, out);
+  FilterRunBody<C, V4, 4>(taps, n, x, count, out);
 }
 
-bool HasAvx() {
-  static const bool has = [] {
+enum class TVectorUnit { Base, Avx, Avx512 };
+
+TVectorUnit VectorUnit() {
+  static const TVectorUnit unit = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") != 0;
+    if (__builtin_cpu_supports("avx512f")) return TVectorUnit::Avx512;
+    if (__builtin_cpu_supports("avx")) return TVectorUnit::Avx;
+    return TVectorUnit::Base;
   }();
-  return has;
+  return unit;
 }
 
 template <int C>
 void FilterRun(const double* taps, size_t n, const double* x, size_t count, int16_t* out) {
-  if (HasAvx())
-    FilterRunWide<C>(taps, n, x, count, out);
-  else
-    FilterRunBase<C>(taps, n, x, count, out);
+  switch (VectorUnit()) {
+    case TVectorUnit::Avx512:
+      return FilterRunWidest<C>(taps, n, x, count, out);
+    case TVectorUnit::Avx:
+      return FilterRunWide<C>(taps, n, x, count, out);
+    case TVectorUnit::Base:
+      return FilterRunBase<C>(taps, n, x, count, out);
+  }
 }
 
 // One output frame per selected start frame s: out[k * C + c] = sum over j
