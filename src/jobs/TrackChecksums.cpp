@@ -70,11 +70,18 @@ void TTrackChecksums::AddSamples(const uint32_t* words, size_t count) {
   const int64_t last = lastTrack_ ? totalSamples_ - kAccurateRipEdgeSamples : INT64_MAX;
   const int64_t from = std::max<int64_t>(position_ + 1, first);
   const int64_t to = std::min<int64_t>(position_ + static_cast<int64_t>(count), last);
+  // A track's positions fit 32 bits (a disc holds under 2^32 samples), so
+  // the products are 32 x 32 bits, which vector units multiply directly.
   uint32_t v1 = 0, v2 = 0;
-  for (int64_t p = from; p <= to; ++p) {
-    const uint64_t product = uint64_t{words[p - position_ - 1]} * static_cast<uint64_t>(p);
-    v1 += static_cast<uint32_t>(product);
-    v2 += static_cast<uint32_t>(product) + static_cast<uint32_t>(product >> 32);
+  if (from <= to) {
+    const size_t begin = static_cast<size_t>(from - position_ - 1);
+    const size_t end = static_cast<size_t>(to - position_);
+    const auto base = static_cast<uint32_t>(position_ + 1);
+    for (size_t k = begin; k < end; ++k) {
+      const uint64_t product = uint64_t{words[k]} * (base + static_cast<uint32_t>(k));
+      v1 += static_cast<uint32_t>(product);
+      v2 += static_cast<uint32_t>(product) + static_cast<uint32_t>(product >> 32);
+    }
   }
   v1_ += v1;
   v2_ += v2;
