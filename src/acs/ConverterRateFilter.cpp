@@ -199,6 +199,32 @@ size_t InterpolateBlock(const int16_t* in, size_t frames, const int32_t* last, i
   return f;
 }
 
+// InterpolateBlock for a whole-number ratio L = outStep (inStep 1, so the
+// phase is 0 at every frame): the L points of a frame have fixed weights,
+// known here at compile time, so a frame's L x C points are computed side
+// by side. Same operations in the same order, so the same points. L is a
+// power of two, so the reciprocal is exact and there are no ties to mend.
+template <int C, int L>
+size_t InterpolateWhole(const int16_t* in, size_t frames, const int32_t* last, double rcp,
+                        double* v) {
+  double a[L * C], b[L * C];
+  for (int t = 0; t < L; ++t)
+    for (int c = 0; c < C; ++c) {
+      a[t * C + c] = static_cast<double>(L - t);
+      b[t * C + c] = static_cast<double>(t);
+    }
+  double prev[L * C], cur[L * C];
+  for (int t = 0; t < L; ++t)
+    for (int c = 0; c < C; ++c) prev[t * C + c] = last[c];
+  for (size_t j = 0; j < frames; ++j, v += L * C) {
+    for (int t = 0; t < L; ++t)
+      for (int c = 0; c < C; ++c) cur[t * C + c] = in[j * C + c];
+    for (int k = 0; k < L * C; ++k) v[k] = RoundEven((a[k] * prev[k] + b[k] * cur[k]) * rcp);
+    for (int k = 0; k < L * C; ++k) prev[k] = cur[k];
+  }
+  return frames * L;
+}
+
 }  // namespace
 
 int16_t SaturateSample(double value) {
@@ -297,7 +323,15 @@ void TRateFilter::Upsample(const int16_t* in, size_t frames, std::vector<int16_t
   const double rcp = outStepReciprocal_;
   const int32_t* last = lastSample_.data();
   size_t f;
-  if (c == 2)
+  if (inStep_ == 1 && (outStep_ == 2 || outStep_ == 4)) {
+    // The usual doublings and quadruplings (22050 or 11025 to 44100).
+    if (c == 2)
+      f = outStep_ == 2 ? InterpolateWhole<2, 2>(in, frames, last, rcp, v)
+                        : InterpolateWhole<2, 4>(in, frames, last, rcp, v);
+    else
+      f = outStep_ == 2 ? InterpolateWhole<1, 2>(in, frames, last, rcp, v)
+                        : InterpolateWhole<1, 4>(in, frames, last, rcp, v);
+  } else if (c == 2)
     f = ties ? InterpolateBlock<2, true>(in, frames, last, phase_, inStep_, outStep_, rcp, v)
              : InterpolateBlock<2, false>(in, frames, last, phase_, inStep_, outStep_, rcp, v);
   else
