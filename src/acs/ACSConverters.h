@@ -77,7 +77,6 @@ class TRateConverter : public TACSBlockConverter {
   int channels_ = 1;
   TRateFilter filter_;
   std::vector<int16_t> samples_;
-  std::vector<int16_t> converted_;
 };
 
 // Stereo to mono, or mono to stereo by Mode; 16-bit input only.

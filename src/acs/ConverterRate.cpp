@@ -33,7 +33,6 @@ void TRateConverter::Init() {
 
 void TRateConverter::Flush() {
   samples_ = {};
-  converted_ = {};
   InBuffer = {};
   OutBuffer = {};
   TACSBlockConverter::Flush();
@@ -45,10 +44,10 @@ size_t TRateConverter::ConvertBlock(const uint8_t* in, size_t bytes) {
   if (frames == 0) return 0;
   samples_.resize(frames * channels_);
   std::memcpy(samples_.data(), in, frames * frameBytes);
-  converted_.clear();
-  filter_.Process(samples_.data(), frames, converted_);
-  const size_t outBytes = converted_.size() * 2;
-  OutBuffer.resize(outBytes);
-  std::memcpy(OutBuffer.data(), converted_.data(), outBytes);
-  return outBytes;
+  // Straight into the output buffer: no copy, and no zero fill once it has
+  // grown to the largest block.
+  const size_t most = filter_.MaxOutputFrames(frames) * channels_;
+  if (OutBuffer.size() < most * 2) OutBuffer.resize(most * 2);
+  return 2 * filter_.Process(samples_.data(), frames, reinterpret_cast<int16_t*>(OutBuffer.data()),
+                             most);
 }

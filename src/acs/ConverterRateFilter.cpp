@@ -274,14 +274,18 @@ size_t TRateFilter::MaxOutputFrames(size_t frames) const {
 }
 
 void TRateFilter::Process(const int16_t* in, size_t frames, std::vector<int16_t>& out) {
-  if (frames == 0 || kernel_.empty()) return;
-  if (Upsampling())
-    Upsample(in, frames, out);
-  else
-    Downsample(in, frames, out);
+  const size_t base = out.size();
+  const size_t most = MaxOutputFrames(frames) * static_cast<size_t>(channels_);
+  out.resize(base + most);
+  out.resize(base + Process(in, frames, out.data() + base, most));
 }
 
-void TRateFilter::Downsample(const int16_t* in, size_t frames, std::vector<int16_t>& out) {
+size_t TRateFilter::Process(const int16_t* in, size_t frames, int16_t* out, size_t capacity) {
+  if (frames == 0 || kernel_.empty()) return 0;
+  return Upsampling() ? Upsample(in, frames, out, capacity) : Downsample(in, frames, out, capacity);
+}
+
+size_t TRateFilter::Downsample(const int16_t* in, size_t frames, int16_t* out, size_t capacity) {
   const size_t n = kernel_.size();
   const size_t c = static_cast<size_t>(channels_);
   const size_t history = (n - 1) * c;
@@ -299,18 +303,17 @@ void TRateFilter::Downsample(const int16_t* in, size_t frames, std::vector<int16
     selected_.push_back(static_cast<uint32_t>(j));
     phase_ += inStep_ - outStep_;
   }
-  const size_t base = out.size();
-  out.resize(base + selected_.size() * c);
+  // MaxOutputFrames bounds the selection; the cut only keeps that a promise.
+  const size_t count = std::min(selected_.size(), capacity / c);
   if (c == 2)
-    FilterSelected<2>(taps_.data(), n, signal_.data(), selected_.data(), selected_.size(),
-                      out.data() + base);
+    FilterSelected<2>(taps_.data(), n, signal_.data(), selected_.data(), count, out);
   else
-    FilterSelected<1>(taps_.data(), n, signal_.data(), selected_.data(), selected_.size(),
-                      out.data() + base);
+    FilterSelected<1>(taps_.data(), n, signal_.data(), selected_.data(), count, out);
   std::memmove(signal_.data(), signal_.data() + frames * c, history * sizeof(double));
+  return count * c;
 }
 
-void TRateFilter::Upsample(const int16_t* in, size_t frames, std::vector<int16_t>& out) {
+size_t TRateFilter::Upsample(const int16_t* in, size_t frames, int16_t* out, size_t capacity) {
   const size_t n = kernel_.size();
   const size_t c = static_cast<size_t>(channels_);
   const size_t history = (n - 1) * c;
@@ -339,11 +342,13 @@ void TRateFilter::Upsample(const int16_t* in, size_t frames, std::vector<int16_t
              : InterpolateBlock<1, false>(in, frames, last, phase_, inStep_, outStep_, rcp, v);
   for (size_t k = 0; k < c; ++k) lastSample_[k] = in[(frames - 1) * c + k];
 
-  const size_t base = out.size();
-  out.resize(base + f * c);
+  // The interpolation gives at most MaxOutputFrames; the cut only keeps
+  // that a promise.
+  const size_t count = std::min(f * c, capacity - capacity % c);
   if (c == 2)
-    FilterRun<2>(taps_.data(), n, signal_.data(), f * c, out.data() + base);
+    FilterRun<2>(taps_.data(), n, signal_.data(), count, out);
   else
-    FilterRun<1>(taps_.data(), n, signal_.data(), f * c, out.data() + base);
+    FilterRun<1>(taps_.data(), n, signal_.data(), count, out);
   std::memmove(signal_.data(), signal_.data() + f * c, history * sizeof(double));
+  return count;
 }

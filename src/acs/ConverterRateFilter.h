@@ -26,6 +26,9 @@ class TRateFilter {
 
   // Converts `frames` whole frames of `in` and appends the result to `out`.
   void Process(const int16_t* in, size_t frames, std::vector<int16_t>& out);
+  // The same into out, which holds `capacity` samples (MaxOutputFrames x
+  // channels is always enough); returns the samples written.
+  size_t Process(const int16_t* in, size_t frames, int16_t* out, size_t capacity);
 
   bool Upsampling() const { return outRate_ >= inRate_; }
   std::span<const double> Kernel() const { return kernel_; }
@@ -34,8 +37,8 @@ class TRateFilter {
   size_t MaxOutputFrames(size_t frames) const;
 
  private:
-  void Downsample(const int16_t* in, size_t frames, std::vector<int16_t>& out);
-  void Upsample(const int16_t* in, size_t frames, std::vector<int16_t>& out);
+  size_t Downsample(const int16_t* in, size_t frames, int16_t* out, size_t capacity);
+  size_t Upsample(const int16_t* in, size_t frames, int16_t* out, size_t capacity);
 
   int32_t inRate_ = 0;
   int32_t outRate_ = 0;
