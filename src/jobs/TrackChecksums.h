@@ -35,8 +35,8 @@ class TTrackChecksums {
   TTrackChecksumResult Result() const;
 
  private:
-  void AddSample(uint32_t word);
-  void AddSamples(const uint32_t* words, size_t count);
+  // count stereo samples, little-endian, 4 bytes each.
+  void AddSamples(const uint8_t* samples, size_t count);
 
   bool firstTrack_;
   bool lastTrack_;

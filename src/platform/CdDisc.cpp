@@ -4,13 +4,15 @@
 #include "platform/CueSheetCheck.h"
 #include "platform/UserFile.h"
 
-#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringList>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <mutex>
@@ -32,12 +34,23 @@ QString ImageBinPath(const QString& cuePath) {
   return cue.path() + '/' + cue.completeBaseName() + ".bin";
 }
 
+namespace {
+
+// A stat of a regular file; a read asks this of the image's files each
+// time, so it stays a system call and no more.
+bool StatRegular(const QString& path, struct stat* st) {
+  return ::stat(QFile::encodeName(path).constData(), st) == 0 && S_ISREG(st->st_mode);
+}
+
+}  // namespace
+
 QString ImageSignature(const QString& cuePath) {
-  const QFileInfo cue(cuePath);
-  const QFileInfo bin(ImageBinPath(cuePath));
-  if (!cue.isFile() || !bin.isFile()) return {};
-  auto part = [](const QFileInfo& f) {
-    return QString::number(f.size()) + ':' + QString::number(f.lastModified().toMSecsSinceEpoch());
+  struct stat cue {};
+  struct stat bin {};
+  if (!StatRegular(cuePath, &cue) || !StatRegular(ImageBinPath(cuePath), &bin)) return {};
+  auto part = [](const struct stat& f) {
+    return QString::asprintf("%lld:%lld.%09ld", static_cast<long long>(f.st_size),
+                             static_cast<long long>(f.st_mtim.tv_sec), f.st_mtim.tv_nsec);
   };
   return part(cue) + '/' + part(bin);
 }
@@ -131,7 +144,9 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
   }
   // An image can shrink while it is open (a copy still being written, a file
   // cut short); libcdio then returns short data as success.
-  if (isImage_ && lsn + count > QFileInfo(ImageBinPath(source_)).size() / kRawSectorBytes) {
+  struct stat bin {};
+  if (isImage_ &&
+      (!StatRegular(ImageBinPath(source_), &bin) || lsn + count > bin.st_size / kRawSectorBytes)) {
     *error = kCdErrReadFailed;
     return false;
   }
