@@ -157,8 +157,9 @@ std::vector<int64_t> CdTakeSuspiciousSectors(int32_t handle) {
   auto slot = FindCdHandle(handle);
   if (!slot) return {};
   std::lock_guard lock(slot->Mutex);
-  int32_t error = kCdOk;
-  TCdDisc* disc = slot->CurrentDisc(false, &error);
+  // The disc the last read used; asking again would stat an image's files
+  // on every read of a rip.
+  TCdDisc* disc = slot->Disc.get();
   if (!disc) return {};
   std::vector<int64_t> sectors = disc->TakeSuspiciousSectors();
   const int64_t origin = disc->Layout().Tracks.front().StartLsn;

@@ -37,6 +37,11 @@ class SecureReadTest : public TCdImageFixture {
     handle_ = OpenDriveByProduct("Flaky");
     ASSERT_NE(handle_, 0);
   }
+  // The image opened directly, for reads below the drive library.
+  std::unique_ptr<TCdDisc> OpenDisc() const {
+    int32_t error = 0;
+    return TCdDisc::Open(CuePath("Flaky"), true, &error);
+  }
   // Rips a track; its audio bytes and report.
   QByteArray Rip(int track, TRipTrackReport* report = nullptr) {
     TCDRipThread thread(track, "t");
@@ -75,9 +80,9 @@ TEST_F(SecureReadTest, SecureReadsGetFlakySectorsRightWhereOneReadDoesNot) {
 // time, and secure reads get it right.
 TEST_F(SecureReadTest, ASectorListedTwiceIsStillFlakyOnlyEveryOtherRead) {
   Open("1\n1\n0-2\n1\n");
-  int32_t error = 0;
-  auto disc = TCdDisc::Open(CuePath("Flaky"), true, &error);
+  auto disc = OpenDisc();
   ASSERT_TRUE(disc);
+  int32_t error = 0;
   QByteArray out(kRawSectorBytes, 0);
   auto* data = reinterpret_cast<uint8_t*>(out.data());
   ASSERT_TRUE(disc->ReadSectors(1, 1, data, &error));
@@ -94,9 +99,9 @@ TEST_F(SecureReadTest, ASectorListedTwiceIsStillFlakyOnlyEveryOtherRead) {
 // (its true data comes back on every second read); burst reads once.
 TEST_F(SecureReadTest, ReadsMadePerRange) {
   Open("5\n");
-  int32_t error = 0;
-  auto disc = TCdDisc::Open(CuePath("Flaky"), true, &error);
+  auto disc = OpenDisc();
   ASSERT_TRUE(disc);
+  int32_t error = 0;
   std::vector<uint8_t> out(10 * 2352);
   struct Case {
     int64_t Lsn;
@@ -118,9 +123,9 @@ TEST_F(SecureReadTest, ReadsMadePerRange) {
 // twice and fails after sixteen reads.
 TEST_F(SecureReadTest, RangeThatNeverAgreesFails) {
   Open("5-6\n");
-  int32_t error = 0;
-  auto disc = TCdDisc::Open(CuePath("Flaky"), true, &error);
+  auto disc = OpenDisc();
   ASSERT_TRUE(disc);
+  int32_t error = 0;
   std::vector<uint8_t> out(10 * 2352);
   ASSERT_TRUE(ReadAudioRange(*disc, 5, 1, {false, 0}, out.data(), &error));
   int reads = 0;
@@ -153,9 +158,9 @@ TEST_F(SecureReadTest, ReadOffsetShiftsTheAudio) {
 // image) the samples are those of a direct read, offset included.
 TEST_F(SecureReadTest, ParanoiaReadsLikeTheDisc) {
   Open("");
-  int32_t error = 0;
-  auto disc = TCdDisc::Open(CuePath("Flaky"), true, &error);
+  auto disc = OpenDisc();
   ASSERT_TRUE(disc);
+  int32_t error = 0;
   const QByteArray image = Image(0, 55);
   for (const int offset : {0, 300, -1000}) {
     QByteArray got;
