@@ -2,12 +2,12 @@
 
 #include "acs/VorbisPcm.h"
 
+#include "platform/StagedFile.h"
 #include "platform/UserFile.h"
 
 #include <QFile>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>
@@ -122,8 +122,8 @@ void TVorbisOut::Prepare() {
       file_ = std::move(file);
     } else {
       // Written beside the final name; it replaces the old file on commit.
-      auto file = std::make_unique<QSaveFile>(FFileName);
-      if (!file->open(QIODevice::WriteOnly)) throw EACSException("Cannot open the output file");
+      auto file = std::make_unique<TStagedFile>(FFileName);
+      if (!file->Open()) throw EACSException("Cannot open the output file");
       file_ = std::move(file);
     }
   }
@@ -276,13 +276,12 @@ void TVorbisOut::Done() {
 void TVorbisOut::CloseOutput(bool keep) {
   if (!file_) return;
   std::unique_ptr<QIODevice> file = std::move(file_);
-  if (auto* save = dynamic_cast<QSaveFile*>(file.get())) {
+  if (auto* staged = dynamic_cast<TStagedFile*>(file.get())) {
     if (!keep) {
-      save->cancelWriting();
-      save->commit();  // discards the temporary file
+      staged->Discard();
       return;
     }
-    if (!CommitWhole(*save)) throw EACSException("Cannot write to the output file");
+    if (!staged->Commit()) throw EACSException("Cannot write to the output file");
     return;
   }
   auto* plain = static_cast<QFile*>(file.get());

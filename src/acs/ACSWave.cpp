@@ -2,11 +2,11 @@
 
 #include "acs/MsAdpcm.h"
 #include "acs/WaveConverter.h"
+#include "platform/StagedFile.h"
 #include "platform/UserFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -305,11 +305,11 @@ void TWaveOut::SetFileMode(TFileOutputMode mode) { FFileMode = mode; }
 void TWaveOut::CloseTarget(bool keep) {
   if (!file_) return;
   bool ok = true;
-  if (auto* save = dynamic_cast<QSaveFile*>(file_.get())) {
+  if (auto* staged = dynamic_cast<TStagedFile*>(file_.get())) {
     if (keep)
-      ok = CommitWhole(*save);
+      ok = staged->Commit();
     else
-      save->cancelWriting();
+      staged->Discard();
   } else {
     file_->close();
   }
@@ -350,10 +350,8 @@ void TWaveOut::Prepare() {
     } else {
       // Written under a temporary name and put in place by Done, so a
       // failed start or a crash never leaves the target half-written.
-      auto file = std::make_unique<QSaveFile>(FFileName);
-      file->setDirectWriteFallback(false);
-      if (!file->open(QIODevice::WriteOnly))
-        throw EACSException(QString("Cannot create file \"%1\"").arg(FFileName));
+      auto file = std::make_unique<TStagedFile>(FFileName);
+      if (!file->Open()) throw EACSException(QString("Cannot create file \"%1\"").arg(FFileName));
       file_ = std::move(file);
     }
     FStream = file_.get();
