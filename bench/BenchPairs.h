@@ -63,8 +63,9 @@ struct TPairResult {
 };
 
 // rounds x (ours, peer, peer start-up, our start-up); any failure fails the
-// pair. A start-up job, when given, is subtracted from its side's median:
-// when ours is a program of its own too, both sides are timed marginally.
+// pair. A start-up job, when given, is subtracted from its side's run of the
+// same round: when ours is a program of its own too, both sides are timed
+// marginally.
 inline TPairResult MeasurePair(int rounds, const TJob& ours, const TJob& peer,
                                const TJob& peerStartup = {}, const TJob& oursStartup = {}) {
   std::vector<double> o, p, s, os;
@@ -77,11 +78,20 @@ inline TPairResult MeasurePair(int rounds, const TJob& ours, const TJob& peer,
   auto failed = [](const std::vector<double>& v) {
     return std::any_of(v.begin(), v.end(), [](double x) { return x < 0; });
   };
+  // A marginal time is the median of each round's difference: a program's
+  // start-up here varies by tens of ms from minute to minute, which the
+  // runs of one round share but the medians of the two sides do not.
+  auto marginal = [](const std::vector<double>& run, const std::vector<double>& startup) {
+    if (startup.empty()) return Median(run);
+    std::vector<double> d(run.size());
+    for (size_t i = 0; i < run.size(); ++i) d[i] = run[i] - startup[i];
+    return Median(d);
+  };
   TPairResult r;
   if (failed(o) || failed(p) || failed(s) || failed(os)) return r;
   r.Failed = false;
-  r.OursMs = Median(o) - (oursStartup ? Median(os) : 0.0);
-  r.PeerMs = Median(p) - (peerStartup ? Median(s) : 0.0);
+  r.OursMs = marginal(o, os);
+  r.PeerMs = marginal(p, s);
   return r;
 }
 

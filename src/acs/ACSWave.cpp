@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -20,7 +21,10 @@ constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, 0, kInt32Max)); }
 
 void SamplesToBytes(const int16_t* samples, int count, uint8_t* out) {
-  for (int i = 0; i < count; ++i) PutLE16(out + 2 * i, uint16_t(samples[i]));
+  if constexpr (std::endian::native == std::endian::little)
+    std::memcpy(out, samples, size_t(count) * 2);
+  else
+    for (int i = 0; i < count; ++i) PutLE16(out + 2 * i, uint16_t(samples[i]));
 }
 
 }  // namespace

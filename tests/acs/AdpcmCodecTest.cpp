@@ -42,6 +42,32 @@ TEST(AdpcmIma, EncodeThenDecodeTracksTheSignal) {
   }
 }
 
+// At the largest step a code moves the predictor by 61436, more than 16
+// bits hold: the sum must saturate at +-32767, not wrap; in whole groups
+// of codes and code by code when the buffer holds fewer frames.
+TEST(AdpcmIma, LargestStepsSaturate) {
+  // Codes 7, F, F, 7, F, F, 7, F: up by the whole step, down, and so on.
+  const std::vector<int16_t> expected = {0,      32767,  -28669, -32767, 28669,
+                                         -32767, -32767, 28669,  -32767};
+  for (int channels : {1, 2}) {
+    const int bytes = 12 * channels;  // 16 codes a channel
+    for (int capacity : {17, 6}) {
+      SCOPED_TRACE(testing::Message() << channels << " channels, " << capacity << " frames");
+      std::vector<uint8_t> block(size_t(bytes), 0);
+      for (int c = 0; c < channels; ++c) block[4 * c + 2] = 88;
+      const uint8_t pattern[] = {0xF7, 0x7F, 0xFF, 0xF7};
+      for (int i = 4 * channels; i < bytes; ++i) {
+        const int k = channels == 1 ? i - 4 : ((i - 8) / 8) * 4 + (i - 8) % 4;
+        block[size_t(i)] = pattern[k % 4];
+      }
+      std::vector<int16_t> out(size_t(capacity) * channels);
+      ASSERT_EQ(DecodeImaBlock(block.data(), bytes, channels, out.data(), capacity), capacity);
+      for (int f = 0; f < std::min<int>(capacity, int(expected.size())); ++f)
+        for (int c = 0; c < channels; ++c) EXPECT_EQ(out[size_t(f * channels + c)], expected[f]);
+    }
+  }
+}
+
 TEST(AdpcmIma, DecodingStaysInRangeAndInsideTheBuffers) {
   std::mt19937 rng(7);
   std::vector<uint8_t> block(512);
