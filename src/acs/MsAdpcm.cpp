@@ -13,14 +13,17 @@ struct Channel {
   int delta = 0;
   int sample1 = 0, sample2 = 0;
 
-  int16_t Expand(int code) {
+  inline int16_t Expand(int code) {
     const int64_t predicted = (int64_t(sample1) * coef1 + int64_t(sample2) * coef2) / 256;
     const int signedCode = code >= 8 ? code - 16 : code;
     const int64_t value =
         std::clamp<int64_t>(predicted + int64_t(signedCode) * delta, -32768, 32767);
     // A hostile block can keep the delta growing; keep it where the
-    // products above cannot overflow.
-    delta = std::clamp(int(int64_t(delta) * kAdaptation[code] / 256), 16, INT_MAX / 768);
+    // products above cannot overflow. The shift divides as / 256 would
+    // for every product the clamp lets through: a negative delta (from a
+    // hostile header) gives a product of at most 0, which either way
+    // becomes 16.
+    delta = std::clamp(int((int64_t(delta) * kAdaptation[code]) >> 8), 16, INT_MAX / 768);
     sample2 = sample1;
     sample1 = int(value);
     return int16_t(value);
@@ -68,9 +71,14 @@ int DecodeMsBlock(const TMsAdpcmFormat& f, const uint8_t* block, int blockBytes,
       out[3 + 2 * i] = ch[0].Expand(codes[i] & 15);
     }
   } else {
-    for (int i = 0; 2 + i < frames; ++i) {
-      out[2 * (2 + i)] = ch[0].Expand(codes[i] >> 4);
-      out[2 * (2 + i) + 1] = ch[1].Expand(codes[i] & 15);
+    // The two channels' chains are independent: copies in locals let
+    // them stay in registers and run side by side.
+    Channel left = ch[0], right = ch[1];
+    int16_t* o = out + 4;
+    for (int i = 0; 2 + i < frames; ++i, o += 2) {
+      const int code = codes[i];
+      o[0] = left.Expand(code >> 4);
+      o[1] = right.Expand(code & 15);
     }
   }
   return frames;

@@ -34,25 +34,30 @@ QString ImageBinPath(const QString& cuePath) {
   return cue.path() + '/' + cue.completeBaseName() + ".bin";
 }
 
-namespace {
+TImagePaths::TImagePaths(const QString& cuePath)
+    : Cue(QFile::encodeName(cuePath)), Bin(QFile::encodeName(ImageBinPath(cuePath))) {}
 
-// A stat of a regular file; a read asks this of the image's files each
-// time, so it stays a system call and no more.
-bool StatRegular(const QString& path, struct stat* st) {
-  return ::stat(QFile::encodeName(path).constData(), st) == 0 && S_ISREG(st->st_mode);
-}
-
-}  // namespace
-
-QString ImageSignature(const QString& cuePath) {
+std::optional<TImageStamp> ImageStamp(const TImagePaths& paths) {
   struct stat cue {};
   struct stat bin {};
-  if (!StatRegular(cuePath, &cue) || !StatRegular(ImageBinPath(cuePath), &bin)) return {};
-  auto part = [](const struct stat& f) {
-    return QString::asprintf("%lld:%lld.%09ld", static_cast<long long>(f.st_size),
-                             static_cast<long long>(f.st_mtim.tv_sec), f.st_mtim.tv_nsec);
+  if (::stat(paths.Cue.constData(), &cue) != 0 || !S_ISREG(cue.st_mode) ||
+      ::stat(paths.Bin.constData(), &bin) != 0 || !S_ISREG(bin.st_mode))
+    return std::nullopt;
+  auto file = [](const struct stat& f) {
+    return TImageStamp::TFile{f.st_size, f.st_mtim.tv_sec, f.st_mtim.tv_nsec};
   };
-  return part(cue) + '/' + part(bin);
+  return TImageStamp{file(cue), file(bin)};
+}
+
+QString ImageSignature(const QString& cuePath) {
+  const std::optional<TImageStamp> stamp = ImageStamp(TImagePaths(cuePath));
+  if (!stamp) return {};
+  auto part = [](const TImageStamp::TFile& f) {
+    return QString::asprintf("%lld:%lld.%09lld", static_cast<long long>(f.Size),
+                             static_cast<long long>(f.Seconds),
+                             static_cast<long long>(f.Nanoseconds));
+  };
+  return part(stamp->Cue) + '/' + part(stamp->Bin);
 }
 
 bool IsConsistentLayout(const TCdLayout& layout) {
@@ -95,6 +100,13 @@ std::unique_ptr<TCdDisc> TCdDisc::Open(const QString& source, bool isImage, int3
   std::unique_ptr<TCdDisc> disc(new TCdDisc);
   disc->cdio_.reset(p);
   disc->source_ = source;
+  if (isImage) {
+    disc->bin_.setFileName(ImageBinPath(source));
+    if (!OpenRegularFile(disc->bin_, QIODevice::ReadOnly)) {
+      *error = kCdErrNoMedia;
+      return nullptr;
+    }
+  }
   disc->isImage_ = isImage;
   if (isImage) disc->SetDamagedSectors(ReadBadSectorList(source), ReadFlakySectorList(source));
 
@@ -146,7 +158,7 @@ bool TCdDisc::ReadSectors(int64_t lsn, int count, uint8_t* out, int32_t* error) 
   // cut short); libcdio then returns short data as success.
   struct stat bin {};
   if (isImage_ &&
-      (!StatRegular(ImageBinPath(source_), &bin) || lsn + count > bin.st_size / kRawSectorBytes)) {
+      (::fstat(bin_.handle(), &bin) != 0 || lsn + count > bin.st_size / kRawSectorBytes)) {
     *error = kCdErrReadFailed;
     return false;
   }

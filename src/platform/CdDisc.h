@@ -6,12 +6,14 @@
 
 #include "platform/CdParanoia.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,6 +39,22 @@ QString ImageBinPath(const QString& cuePath);
 // Size and modification time of the image's .cue and .bin; empty when
 // either is missing. Cheap: two stats.
 QString ImageSignature(const QString& cuePath);
+
+// The same facts as numbers, for the check before every read of a rip:
+// two stats of paths encoded once, no text made.
+struct TImageStamp {
+  struct TFile {
+    int64_t Size = 0, Seconds = 0, Nanoseconds = 0;
+    bool operator==(const TFile&) const = default;
+  };
+  TFile Cue, Bin;
+  bool operator==(const TImageStamp&) const = default;
+};
+struct TImagePaths {
+  explicit TImagePaths(const QString& cuePath);
+  QByteArray Cue, Bin;  // native encodings
+};
+std::optional<TImageStamp> ImageStamp(const TImagePaths& paths);
 
 class TCdDisc {
  public:
@@ -83,6 +101,10 @@ class TCdDisc {
   };
   std::unique_ptr<void, CdIoDeleter> cdio_;
   QString source_;
+  // An image's .bin, open for the size check before every read: a stat of
+  // the open file needs no path lookup. A file put in its place is caught
+  // before the read (the handle reopens the disc when the image changed).
+  QFile bin_;
   bool isImage_ = false;
   TCdLayout layout_;
   int64_t readableEnd_ = 0;

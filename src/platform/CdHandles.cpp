@@ -21,14 +21,15 @@ TCdDisc* TCdHandleSlot::CurrentDisc(bool refresh, int32_t* error) {
   if (!Drive.IsImage && refresh && Disc)
     reopen = MediaPollRereads(false, true, Disc->MediaChanged());
   if (Drive.IsImage) {
-    const QString signature = ImageSignature(Drive.Source);
-    if (signature.isEmpty()) {
+    if (!ImageFiles) ImageFiles.emplace(Drive.Source);
+    const std::optional<TImageStamp> stamp = ImageStamp(*ImageFiles);
+    if (!stamp) {
       Disc.reset();
       *error = kCdErrNoMedia;
       return nullptr;
     }
-    if (signature != ImageSignatureAtOpen) reopen = true;
-    ImageSignatureAtOpen = signature;
+    if (stamp != ImageStampAtOpen) reopen = true;
+    ImageStampAtOpen = stamp;
   }
   if (reopen || !Disc) {
     Disc.reset();

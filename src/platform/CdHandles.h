@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 struct TCdHandleSlot {
   std::mutex Mutex;  // held for every operation on this handle
@@ -19,7 +20,9 @@ struct TCdHandleSlot {
   bool Msf = false;  // ReadTOC addresses in minutes, seconds, frames
   TCdReadMode ReadMode;
   std::unique_ptr<TCdDisc> Disc;
-  QString ImageSignatureAtOpen;
+  // An image's files as they were when its disc was opened.
+  std::optional<TImagePaths> ImageFiles;
+  std::optional<TImageStamp> ImageStampAtOpen;
 
   // The last media signature of a physical drive, kept for the polls that
   // find the drive busy. Guarded by SignatureMutex, not Mutex.
