@@ -21,10 +21,7 @@ constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, 0, kInt32Max)); }
 
 void SamplesToBytes(const int16_t* samples, int count, uint8_t* out) {
-  if constexpr (std::endian::native == std::endian::little)
-    std::memcpy(out, samples, size_t(count) * 2);
-  else
-    for (int i = 0; i < count; ++i) PutLE16(out + 2 * i, uint16_t(samples[i]));
+  for (int i = 0; i < count; ++i) PutLE16(out + 2 * i, uint16_t(samples[i]));
 }
 
 }  // namespace
@@ -142,8 +139,10 @@ void TWaveIn::ParseAndCheck() {
   }
   FValid = ok;
   if (ok && type_ != wtPCM && type_ != wtACM) {
-    block_.assign(header_.BlockAlign, 0);
-    samples_.assign(size_t(blockFrames_) * FChan, 0);
+    // Room for two blocks: MS ADPCM decodes two at a time.
+    block_.assign(size_t(header_.BlockAlign) * 2, 0);
+    samples_.assign(size_t(blockFrames_) * FChan * 2, 0);
+    if (buffer_.size() < samples_.size() * 2) buffer_.resize(samples_.size() * 2);
   }
 }
 
@@ -224,7 +223,7 @@ int32_t TWaveIn::GetData(uint8_t* buffer, int32_t bufferSize) {
     BufEnd = n;
   }
   const int32_t count = std::min(bufferSize, BufEnd - BufStart + 1);
-  std::memcpy(buffer, buffer_.data() + BufStart - 1, size_t(count));
+  std::memcpy(buffer, out_ + BufStart - 1, size_t(count));
   BufStart += count;
   FPosition = FPosition + count;
   return count;
@@ -245,6 +244,7 @@ int32_t TWaveIn::RefillPcm() {
     const int64_t left = int64_t(FSize) - FPosition;
     const int64_t want = std::min<int64_t>(kBufferSize, left);
     if (want <= 0 || !FStream) return 0;
+    out_ = buffer_.data();
     const qint64 got = FStream->read(reinterpret_cast<char*>(buffer_.data()), want);
     return got > 0 ? int32_t(got) : 0;
   };
@@ -277,16 +277,27 @@ int32_t TWaveIn::RefillAdpcm() {
     Init();
   }
   if (!FStream) return 0;
-  const qint64 got = FStream->read(reinterpret_cast<char*>(block_.data()), qint64(block_.size()));
+  const int align = header_.BlockAlign;
+  // Two MS blocks at once, unless the first already reaches the end: then
+  // the second would not have been read one block at a time either.
+  const bool pair =
+      type_ == wtMSADPCM && int64_t(FPosition) + int64_t(blockFrames_) * 2 * FChan < FSize;
+  const qint64 got =
+      FStream->read(reinterpret_cast<char*>(block_.data()), qint64(pair ? 2 * align : align));
   if (got <= 0) return 0;
   int frames = 0;
   if (type_ == wtDVIADPCM) {
     frames = DecodeImaBlock(block_.data(), int(got), FChan, samples_.data(), blockFrames_);
   } else {
     TMsAdpcmFormat f{FChan, header_.SamplesPerBlock, header_.NumCoefficients, header_.Coefficients};
-    frames = DecodeMsBlock(f, block_.data(), int(got), samples_.data(), blockFrames_);
+    frames = DecodeMsBlockPair(f, align, block_.data(), int(got), samples_.data(), blockFrames_);
   }
-  SamplesToBytes(samples_.data(), frames * FChan, buffer_.data());
+  if constexpr (std::endian::native == std::endian::little) {
+    out_ = reinterpret_cast<const uint8_t*>(samples_.data());
+  } else {
+    SamplesToBytes(samples_.data(), frames * FChan, buffer_.data());
+    out_ = buffer_.data();
+  }
   return frames * 2 * FChan;
 }
 

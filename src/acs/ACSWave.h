@@ -50,6 +50,9 @@ class TWaveIn : public TACSFileIn {
   std::vector<uint8_t> buffer_;
   std::vector<uint8_t> block_;
   std::vector<int16_t> samples_;
+  // Where GetData copies from: buffer_, or (decoded ADPCM on a
+  // little-endian machine) the samples themselves, without a copy between.
+  const uint8_t* out_ = nullptr;
 };
 
 // Writes the PCM of its input into a WAV file as PCM or IMA ADPCM, as a

@@ -23,3 +23,11 @@ int MsBlockFrames(const TMsAdpcmFormat& format, int blockBytes);
 // its last pair. Returns the frames written.
 int DecodeMsBlock(const TMsAdpcmFormat& format, const uint8_t* block, int blockBytes, int16_t* out,
                   int capacityFrames);
+
+// Decodes the block at blocks (blockAlign bytes, or all of bytes when fewer)
+// and, when more bytes follow, a second block from them (at most blockAlign),
+// each limited to capacityFrames; its frames follow the first's in out. The
+// same samples as two DecodeMsBlock calls, decoded side by side. Returns the
+// frames of both.
+int DecodeMsBlockPair(const TMsAdpcmFormat& format, int blockAlign, const uint8_t* blocks,
+                      int bytes, int16_t* out, int capacityFrames);

@@ -114,6 +114,37 @@ TEST(AdpcmMs, DecodesHeaderSamplesAndClampsHostileFields) {
   EXPECT_EQ(DecodeMsBlock(st, block.data(), 13, out.data(), 1000), 0);
 }
 
+// Two blocks decoded side by side give what two single decodes give,
+// whatever the second block's length (whole, short, shorter than its
+// header, absent) or the room for frames.
+TEST(AdpcmMs, PairsDecodeAsTwoSingleBlocks) {
+  const int16_t coefs[7][2] = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
+                               {240, 0}, {460, -208}, {392, -232}};
+  std::mt19937 random(7);
+  for (int channels : {1, 2}) {
+    const int align = 256 * channels;
+    const TMsAdpcmFormat f{channels, channels == 1 ? 500 : 244, 7, coefs};
+    for (int second : {align, 100, 7 * channels + 1, 5, 0}) {
+      for (int capacity : {1000, 37}) {
+        SCOPED_TRACE(testing::Message() << channels << " channels, second block " << second
+                                        << " bytes, room " << capacity);
+        std::vector<uint8_t> blocks(size_t(2 * align));
+        for (uint8_t& b : blocks) b = uint8_t(random());
+        blocks[0] %= 7;
+        blocks[size_t(align)] %= 7;
+        const int bytes = align + second;
+        std::vector<int16_t> pair(4000, 0x5A5A), single(4000, 0x5A5A);
+        const int a = DecodeMsBlock(f, blocks.data(), align, single.data(), capacity);
+        const int b = second == 0 ? 0
+                                  : DecodeMsBlock(f, blocks.data() + align, second,
+                                                  single.data() + a * channels, capacity);
+        EXPECT_EQ(DecodeMsBlockPair(f, align, blocks.data(), bytes, pair.data(), capacity), a + b);
+        EXPECT_EQ(pair, single);
+      }
+    }
+  }
+}
+
 TEST(AdpcmMs, HostileFileHeadersAreRejected) {
   QTemporaryDir dir;
   auto msFmt = [](uint16_t channels, uint16_t align, uint16_t spb, uint16_t ncoef) {
