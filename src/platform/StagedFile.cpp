@@ -55,7 +55,9 @@ bool TStagedFile::Open() {
   if (fd < 0) return false;
   // A replaced file keeps its permissions, as with QSaveFile.
   if (replacing) ::fchmod(fd, existing.st_mode & 07777);
-  if (!QFile::open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+  // Unbuffered: writeData gathers the pieces itself.
+  if (!QFile::open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                   QFileDevice::DontCloseHandle)) {
     ::close(fd);
     if (!staged_.isEmpty()) ::unlink(QFile::encodeName(staged_).constData());
     staged_.clear();
@@ -67,8 +69,8 @@ bool TStagedFile::Open() {
 
 bool TStagedFile::Commit() {
   if (fd_ < 0) return false;
-  // A buffered write that failed (a full disk) shows only here.
-  const bool written = flush() && error() == QFileDevice::NoError;
+  // A held write that failed (a full disk) shows only here.
+  const bool written = flush() && !failed_ && error() == QFileDevice::NoError;
   if (!written) {
     qCWarning(lcStaged) << "not all of" << target_ << "could be written:" << errorString();
     Discard();
@@ -108,6 +110,7 @@ bool TStagedFile::Place() {
 }
 
 void TStagedFile::Discard() {
+  pending_.clear();
   if (fd_ < 0) return;
   QFile::close();
   ::close(fd_);
@@ -115,4 +118,38 @@ void TStagedFile::Discard() {
   if (!staged_.isEmpty() && ::unlink(QFile::encodeName(staged_).constData()) != 0)
     qCWarning(lcStaged) << "cannot remove" << staged_ << strerror(errno);
   staged_.clear();
+}
+
+qint64 TStagedFile::writeData(const char* data, qint64 len) {
+  if (pending_.empty() && len >= kWritePiece) return QFile::writeData(data, len);
+  pending_.insert(pending_.end(), data, data + len);
+  if (qint64(pending_.size()) >= kWritePiece && !WritePending()) return -1;
+  return len;
+}
+
+bool TStagedFile::WritePending() {
+  const char* p = pending_.data();
+  qint64 left = qint64(pending_.size());
+  while (left > 0) {
+    const qint64 n = QFile::writeData(p, left);
+    if (n <= 0) {
+      pending_.clear();
+      failed_ = true;
+      return false;
+    }
+    p += n;
+    left -= n;
+  }
+  pending_.clear();
+  return true;
+}
+
+bool TStagedFile::flush() { return WritePending() && QFile::flush(); }
+
+bool TStagedFile::seek(qint64 pos) { return WritePending() && QFile::seek(pos); }
+
+qint64 TStagedFile::size() const {
+  // What is held counts: written first, wherever it goes.
+  const_cast<TStagedFile*>(this)->WritePending();
+  return QFile::size();
 }

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+#include <vector>
+
 // A new output written beside its target and put in place whole by
 // Commit, as QSaveFile does: until then the target (if any) is untouched,
 // and a failed or discarded file leaves nothing behind. It differs in not
@@ -30,8 +32,23 @@ class TStagedFile : public QFile {
 
   QString Target() const { return target_; }
 
+  // Writes go out in pieces of this size (or larger): a conversion hands
+  // over 16 KB at a time, and every write call has its cost.
+  static constexpr qint64 kWritePiece = 256 * 1024;
+
+  bool seek(qint64 pos) override;
+  qint64 size() const override;
+  bool flush();
+
+ protected:
+  qint64 writeData(const char* data, qint64 len) override;
+
  private:
   bool Place();
+  // Writes what is held; false (with the error set) when the disk refuses.
+  bool WritePending();
+  std::vector<char> pending_;
+  bool failed_ = false;  // a write of held bytes was refused
 
   QString target_;
   int fd_ = -1;

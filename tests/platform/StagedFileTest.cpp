@@ -79,6 +79,29 @@ TEST(StagedFile, AFullDiskFailsTheCommitAndKeepsTheTarget) {
   EXPECT_EQ(Entries(dir), QStringList{"a.wav"});
 }
 
+// Small writes are gathered into large ones; a seek back (a header
+// patched at the end) and the size see every byte written before them.
+TEST(StagedFile, GatheredWritesLandInOrder) {
+  QTemporaryDir dir;
+  const QString target = dir.filePath("a.wav");
+  QByteArray expected;
+  for (int i = 0; i < 700; ++i) expected += QByteArray(1000, char('a' + i % 26));
+  expected += QByteArray(TStagedFile::kWritePiece, 'z');  // one piece written whole
+  TStagedFile file(target);
+  ASSERT_TRUE(file.Open());
+  for (int i = 0; i < 700; ++i) ASSERT_EQ(file.write(expected.mid(i * 1000, 1000)), 1000);
+  ASSERT_EQ(file.write(expected.right(TStagedFile::kWritePiece)), TStagedFile::kWritePiece);
+  ASSERT_EQ(file.write("tail"), 4);
+  expected += "tail";
+  EXPECT_EQ(file.size(), expected.size());
+  ASSERT_TRUE(file.seek(4));
+  ASSERT_EQ(file.write("SIZE"), 4);
+  expected.replace(4, 4, "SIZE");
+  ASSERT_TRUE(file.seek(file.size()));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_TRUE(Contents(target) == expected);
+}
+
 TEST(StagedFile, WritingThroughALinkReplacesTheFileItPointsTo) {
   QTemporaryDir dir;
   const QString real = dir.filePath("real.wav"), link = dir.filePath("link.wav");
