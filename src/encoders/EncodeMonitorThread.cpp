@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
@@ -20,6 +21,9 @@
 namespace {
 
 constexpr int kPollMs = 100;
+// The longest wait for a child whose pipes have closed to exit, before the
+// next look.
+constexpr int kExitWaitMs = 5;
 
 int DuplicateForMonitor(int fd) { return fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
 
@@ -134,6 +138,9 @@ bool TEncodeMonitorThread::PassOverPipes() {
 }
 
 void TEncodeMonitorThread::Execute() {
+  // Readable when the child has exited: the wait between its pipes closing
+  // and its exit ends at once instead of after a fixed sleep.
+  const int exited = static_cast<int>(::syscall(SYS_pidfd_open, child_, 0));
   while (!terminated_.load()) {
     if (PassOverPipes()) continue;
     if (terminated_.load()) break;
@@ -149,9 +156,12 @@ void TEncodeMonitorThread::Execute() {
     }
     if (ready > 0 && PendingBytes(out_) == 0 && PendingBytes(err_) == 0) {
       // Hung-up pipes of a child that is still exiting: do not spin.
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      pollfd exit{exited, POLLIN, 0};
+      if (exited < 0 || ::poll(&exit, 1, kExitWaitMs) < 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kExitWaitMs));
     }
   }
+  if (exited >= 0) ::close(exited);
   if (out_ >= 0) ::close(out_);
   if (err_ >= 0) ::close(err_);
   // Every run ends with its child killed or exited, so this does not block
