@@ -58,6 +58,7 @@ bool RunChain(TACSOutput& out) {
 bench::TJob Fresh(const QString& output, bench::TJob job) {
   return [output, job = std::move(job)] {
     QFile::remove(output);
+    bench::SettleDisk();
     return job();
   };
 }

@@ -41,6 +41,7 @@ double Rip(int32_t handle, bool secure) {
   OptionsSetting.CDOptions.SecureRead = secure;
   // Into a new file each time, as a rip does.
   QFile::remove(OptionsSetting.CommonOptions.OutputFolder + "/bench.wav");
+  bench::SettleDisk();
   TMessageSink sink;
   QElapsedTimer clock;
   clock.start();
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
   auto dd = [&](const QString& from, const QString& to) -> bench::TJob {
     return [=] {
       QFile::remove(to);
+      bench::SettleDisk();
       return bench::Timed([&] {
         return RunProgram("dd", {"if=" + from, "of=" + to, "bs=23520", "status=none"});
       })();

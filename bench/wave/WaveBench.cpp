@@ -59,6 +59,7 @@ bool WriteSource(const QString& path, double seconds) {
 bench::TJob Fresh(const QString& output, bench::TJob job) {
   return [output, job = std::move(job)] {
     QFile::remove(output);
+    bench::SettleDisk();
     return job();
   };
 }
