@@ -41,8 +41,11 @@ bool TStagedFile::Open() {
   const bool replacing = ::stat(QFile::encodeName(target_).constData(), &existing) == 0;
   if (replacing && !S_ISREG(existing.st_mode)) return false;
 
-  int fd = ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+  // An unnamed file is named at Commit through /proc; without /proc it
+  // could not be, so it is named from the start.
+  static const bool procFds = ::access("/proc/self/fd", F_OK) == 0;
+  int fd = procFds ? ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+  if (fd < 0 && (!procFds || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
     // A file system without unnamed files: a hidden named one instead.
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
       staged_ = StagingName(target_);
