@@ -16,16 +16,36 @@ constexpr int kStepTable[89] = {
 
 constexpr int kIndexTable[16] = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
 
+// Every step index and code worked out once: the signed difference the
+// code adds to the predictor and the step index it leads to. A code then
+// takes two table reads, an add and a clamp.
+struct TExpandTables {
+  int32_t Diff[89][16];  // up to 15/8 of the largest step: beyond 16 bits
+  uint8_t Next[89][16];
+};
+
+constexpr TExpandTables MakeExpandTables() {
+  TExpandTables t{};
+  for (int index = 0; index < 89; ++index)
+    for (int code = 0; code < 16; ++code) {
+      const int step = kStepTable[index];
+      int diff = step >> 3;
+      if (code & 4) diff += step;
+      if (code & 2) diff += step >> 1;
+      if (code & 1) diff += step >> 2;
+      t.Diff[index][code] = (code & 8) ? -diff : diff;
+      const int next = index + kIndexTable[code];
+      t.Next[index][code] = uint8_t(next < 0 ? 0 : next > 88 ? 88 : next);
+    }
+  return t;
+}
+
+constexpr TExpandTables kExpand = MakeExpandTables();
+
 // Applies one code to the channel state, as decoder and encoder both do.
 inline int16_t Expand(int& predictor, int& index, int code) {
-  const int step = kStepTable[index];
-  int diff = step >> 3;
-  if (code & 4) diff += step;
-  if (code & 2) diff += step >> 1;
-  if (code & 1) diff += step >> 2;
-  predictor += (code & 8) ? -diff : diff;
-  predictor = std::clamp(predictor, -32767, 32767);
-  index = std::clamp(index + kIndexTable[code & 15], 0, 88);
+  predictor = std::clamp(predictor + kExpand.Diff[index][code], -32767, 32767);
+  index = kExpand.Next[index][code];
   return int16_t(predictor);
 }
 
@@ -79,41 +99,10 @@ int ImaBlockFrames(int blockSize, int channels) {
 
 namespace {
 
-// Expand for every step index and code, worked out once: the signed
-// difference the code adds and the step index it leads to. Decoding then
-// takes two table reads, an add and a clamp a sample.
-struct TExpandTables {
-  int32_t Diff[89][16];  // up to 15/8 of the largest step: beyond 16 bits
-  uint8_t Next[89][16];
-};
-
-constexpr TExpandTables MakeExpandTables() {
-  TExpandTables t{};
-  for (int index = 0; index < 89; ++index)
-    for (int code = 0; code < 16; ++code) {
-      const int step = kStepTable[index];
-      int diff = step >> 3;
-      if (code & 4) diff += step;
-      if (code & 2) diff += step >> 1;
-      if (code & 1) diff += step >> 2;
-      t.Diff[index][code] = (code & 8) ? -diff : diff;
-      const int next = index + kIndexTable[code];
-      t.Next[index][code] = uint8_t(next < 0 ? 0 : next > 88 ? 88 : next);
-    }
-  return t;
-}
-
-constexpr TExpandTables kExpand = MakeExpandTables();
-
 struct TChannel {
   int Predictor;
   int Index;
-  // The same result as Expand.
-  inline int16_t Step(int code) {
-    Predictor = std::clamp(Predictor + kExpand.Diff[Index][code], -32767, 32767);
-    Index = kExpand.Next[Index][code];
-    return int16_t(Predictor);
-  }
+  inline int16_t Step(int code) { return Expand(Predictor, Index, code); }
 };
 
 }  // namespace

@@ -115,16 +115,15 @@ void RunPair(TBlockRun& a, TBlockRun& b) {
   Run<kChannels>(y, i);
 }
 
+void RunBlock(int channels, TBlockRun& r) { channels == 1 ? Run<1>(r, 0) : Run<2>(r, 0); }
+
 }  // namespace
 
 int DecodeMsBlock(const TMsAdpcmFormat& f, const uint8_t* block, int blockBytes, int16_t* out,
                   int capacityFrames) {
   TBlockRun run;
   if (!StartBlock(f, block, blockBytes, out, capacityFrames, run)) return 0;
-  if (f.Channels == 1)
-    Run<1>(run, 0);
-  else
-    Run<2>(run, 0);
+  RunBlock(f.Channels, run);
   return run.frames;
 }
 
@@ -135,9 +134,10 @@ int DecodeMsBlockPair(const TMsAdpcmFormat& f, int blockAlign, const uint8_t* bl
   if (!StartBlock(f, blocks, first, out, capacityFrames, a)) return 0;
   const bool two = bytes > blockAlign && StartBlock(f, blocks + blockAlign, bytes - blockAlign,
                                                     out + a.frames * f.Channels, capacityFrames, b);
-  if (two && f.Channels == 1) RunPair<1>(a, b);
-  if (two && f.Channels == 2) RunPair<2>(a, b);
-  if (!two && f.Channels == 1) Run<1>(a, 0);
-  if (!two && f.Channels == 2) Run<2>(a, 0);
-  return a.frames + (two ? b.frames : 0);
+  if (!two) {
+    RunBlock(f.Channels, a);
+    return a.frames;
+  }
+  f.Channels == 1 ? RunPair<1>(a, b) : RunPair<2>(a, b);
+  return a.frames + b.frames;
 }

@@ -25,14 +25,20 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   f.write(bytes);
 }
 
+// a.wav in dir, holding "old": the file a staged output replaces.
+QString OldTarget(const QTemporaryDir& dir) {
+  const QString target = dir.filePath("a.wav");
+  WriteFile(target, "old");
+  return target;
+}
+
 QStringList Entries(const QTemporaryDir& dir) {
   return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 TEST(StagedFile, TargetChangesOnlyOnCommitAndKeepsItsPermissions) {
   QTemporaryDir dir;
-  const QString target = dir.filePath("a.wav");
-  WriteFile(target, "old");
+  const QString target = OldTarget(dir);
   ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
   TStagedFile file(target);
   ASSERT_TRUE(file.Open());
@@ -49,8 +55,7 @@ TEST(StagedFile, TargetChangesOnlyOnCommitAndKeepsItsPermissions) {
 
 TEST(StagedFile, DiscardedOrAbandonedFilesLeaveNothing) {
   QTemporaryDir dir;
-  const QString target = dir.filePath("a.wav");
-  WriteFile(target, "old");
+  const QString target = OldTarget(dir);
   {
     TStagedFile file(target);
     ASSERT_TRUE(file.Open());
@@ -66,8 +71,7 @@ TEST(StagedFile, DiscardedOrAbandonedFilesLeaveNothing) {
 
 TEST(StagedFile, AFullDiskFailsTheCommitAndKeepsTheTarget) {
   QTemporaryDir dir;
-  const QString target = dir.filePath("a.wav");
-  WriteFile(target, "old");
+  const QString target = OldTarget(dir);
   TStagedFile file(target);
   ASSERT_TRUE(file.Open());
   {
